@@ -1,0 +1,78 @@
+#include "algo/system/engine.hpp"
+
+#include <cstdio>
+#include <exception>
+#include <memory>
+
+#include "algo/file/logger.hpp"
+#include "algo/game/scene.hpp"
+#include "algo/system/sdlinit.hpp"
+#include "algo/timer/fps.hpp"
+#include "algo/timer/timer.hpp"
+#include "algo/timer/timestamp.hpp"
+#include "basic/error.hpp"
+
+namespace algo {
+namespace {
+
+struct Module {
+    void (*start)();
+    void (*end)();  // null where the module has no end routine
+};
+
+// Dependency order: a module that logs starts after the logger, one that owns an SDL
+// subsystem after sdlinit, the input devices after the event pump they register with.
+const Module kModules[] = {
+    {timestamp_module::moduleStart, nullptr},
+    {logger::moduleStart, logger::moduleEnd},
+    {sdlinit::moduleStart, sdlinit::moduleEnd},
+    {timer::moduleStart, timer::moduleEnd},
+    {fps::moduleStart, nullptr},
+    {scene::moduleStart, scene::moduleEnd},
+};
+constexpr int kModuleCount = static_cast<int>(sizeof kModules / sizeof kModules[0]);
+
+void reportStartError(const std::exception& e) {
+    std::fprintf(stderr, "%s\n", basic::describe(e).c_str());
+    std::fflush(stderr);
+}
+
+}  // namespace
+
+Engine::Engine() {
+    try {
+        for (; started_ < kModuleCount; ++started_) kModules[started_].start();
+    } catch (const std::exception& e) {
+        reportStartError(e);
+        while (started_-- > 0)
+            if (kModules[started_].end) kModules[started_].end();
+        throw;
+    }
+}
+
+Engine::~Engine() {
+    while (started_-- > 0) {
+        try {
+            if (kModules[started_].end) kModules[started_].end();
+        } catch (const std::exception& e) {
+            reportStartError(e);  // an end routine must not stop the others
+        }
+    }
+}
+
+int runProgram(const std::function<int()>& body) {
+    std::unique_ptr<Engine> engine;
+    try {
+        engine = std::make_unique<Engine>();
+    } catch (const std::exception&) {
+        return 1;  // already reported, started modules already ended
+    }
+    try {
+        return body();
+    } catch (const std::exception& e) {
+        reportStartError(e);
+        return 1;
+    }
+}
+
+}  // namespace algo

@@ -1,0 +1,20 @@
+#pragma once
+// Common base of the engine's error types: the text the entry handler logs.
+#include <stdexcept>
+#include <string>
+
+namespace basic {
+
+class Error : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+    virtual std::string toString() const { return what(); }
+};
+
+// Fully qualified, demangled class name of a thrown object ("algo::SDLError").
+std::string className(const std::exception& e);
+
+// The text an entry handler logs: "[" + class name + "] " + toString (or what()).
+std::string describe(const std::exception& e);
+
+}  // namespace basic

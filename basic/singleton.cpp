@@ -1,0 +1,2 @@
+// Singleton is a template; this unit keeps the one-source-per-module layout and checks the header.
+#include "basic/singleton.hpp"

@@ -1,0 +1,2 @@
+// Stack is a template; this unit keeps the one-source-per-module layout and checks the header.
+#include "basic/stack.hpp"

@@ -1,0 +1,31 @@
+#pragma once
+// Last-in-first-out container over a growable array; the top is the last element.
+#include <vector>
+
+#include "basic/assert.hpp"
+
+namespace basic {
+
+template <class T>
+class Stack {
+public:
+    void push(const T& x) { items_.push_back(x); }
+    T pop() {
+        if (items_.empty()) BASIC_INDEX_ERROR("pop on an empty stack");
+        T x = items_.back();
+        items_.pop_back();
+        return x;
+    }
+    T top() const {
+        if (items_.empty()) BASIC_INDEX_ERROR("top of an empty stack");
+        return items_.back();
+    }
+    void clear() { items_.clear(); }
+    bool empty() const { return items_.empty(); }
+    std::size_t size() const { return items_.size(); }
+
+private:
+    std::vector<T> items_;
+};
+
+}  // namespace basic

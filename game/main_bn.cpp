@@ -1,0 +1,1 @@
+#include "game/main_bn.hpp"

@@ -1,0 +1,46 @@
+# Sourced by ./play and ./check: installs what is missing and builds a tree.
+# Quiet when everything is already there.
+
+STARHOP_PACKAGES=(
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format
+  libsdl1.2-compat-dev libsdl-image1.2-dev libsdl-mixer1.2-dev libsdl-ttf2.0-dev
+  libsdl-gfx1.2-dev zlib1g-dev libzip-dev liblua5.1-0-dev libboost-context-dev
+  libvorbis-dev googletest libgtest-dev libbenchmark-dev
+  xvfb xauth xdotool fonts-dejavu-core zip python3 dpkg-dev file
+)
+
+starhop_install_deps() {
+  local missing=()
+  local p
+  for p in "${STARHOP_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "need root or sudo to install ${missing[*]}" >&2; return 1; }
+    sudo=(sudo)
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo[@]}" apt-get update -qq </dev/null >/dev/null
+  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null >/dev/null
+}
+
+# starhop_build DIR [cmake options...]: configure once, then build; output only on failure.
+starhop_build() {
+  local dir=$1
+  shift
+  mkdir -p "$dir"
+  if [ ! -f "$dir/build.ninja" ]; then
+    if ! cmake -S . -B "$dir" -G Ninja "$@" >"$dir/configure.log" 2>&1; then
+      cat "$dir/configure.log" >&2
+      rm -f "$dir/build.ninja"
+      return 1
+    fi
+  fi
+  if ! ninja -C "$dir" >"$dir/build.log" 2>&1; then
+    grep -E 'error|Error|FAILED' -A5 "$dir/build.log" | head -80 >&2
+    return 1
+  fi
+}

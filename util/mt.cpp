@@ -1,0 +1,52 @@
+#include "util/mt.hpp"
+
+namespace util::mt {
+namespace {
+
+constexpr std::uint32_t N = 624;
+constexpr std::uint32_t M = 397;
+constexpr std::uint32_t kUpper = 0x80000000u;
+constexpr std::uint32_t kLower = 0x7FFFFFFFu;
+constexpr std::uint32_t kMag01[2] = {0u, 0x9908B0DFu};
+
+std::uint32_t state[N];
+std::uint32_t position = N + 1;  // never seeded
+
+void regenerate() {
+    std::uint32_t k = 0;
+    for (; k < N - M; ++k) {
+        std::uint32_t y = (state[k] & kUpper) | (state[k + 1] & kLower);
+        state[k] = state[k + M] ^ (y >> 1) ^ kMag01[y & 1u];
+    }
+    for (; k < N - 1; ++k) {
+        std::uint32_t y = (state[k] & kUpper) | (state[k + 1] & kLower);
+        state[k] = state[k - (N - M)] ^ (y >> 1) ^ kMag01[y & 1u];
+    }
+    std::uint32_t y = (state[N - 1] & kUpper) | (state[0] & kLower);
+    state[N - 1] = state[M - 1] ^ (y >> 1) ^ kMag01[y & 1u];
+    position = 0;
+}
+
+}  // namespace
+
+void seed(std::uint32_t s) {
+    state[0] = s;
+    for (std::uint32_t i = 1; i < N; ++i)
+        state[i] = 1812433253u * (state[i - 1] ^ (state[i - 1] >> 30)) + i;
+    position = N;
+}
+
+std::uint32_t next() {
+    if (position >= N) {
+        if (position == N + 1) seed(5489u);
+        regenerate();
+    }
+    std::uint32_t y = state[position++];
+    y ^= y >> 11;
+    y ^= (y << 7) & 0x9D2C5680u;
+    y ^= (y << 15) & 0xEFC60000u;
+    y ^= y >> 18;
+    return y;
+}
+
+}  // namespace util::mt
