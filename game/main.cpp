@@ -43,8 +43,8 @@ bool askFullScreen() {
 }
 
 int runGame(const Options& options) {
-    bool full = options.screen == Screen::FullScreen ||
-                (options.screen == Screen::Ask && askFullScreen());
+    bool full =
+        options.screen == Screen::FullScreen || (options.screen == Screen::Ask && askFullScreen());
     (void)full;
     algo::setFPS(60);
     auto& scenes = algo::SceneControl_::instance();
