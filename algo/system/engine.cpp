@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "algo/file/logger.hpp"
+#include "algo/file/strongread.hpp"
 #include "algo/game/scene.hpp"
 #include "algo/system/sdlinit.hpp"
 #include "algo/timer/fps.hpp"
@@ -28,6 +29,7 @@ const Module kModules[] = {
     {sdlinit::moduleStart, sdlinit::moduleEnd},
     {timer::moduleStart, timer::moduleEnd},
     {fps::moduleStart, nullptr},
+    {strongread::moduleStart, nullptr},
     {scene::moduleStart, scene::moduleEnd},
 };
 constexpr int kModuleCount = static_cast<int>(sizeof kModules / sizeof kModules[0]);
