@@ -7,6 +7,11 @@
 #include "algo/file/logger.hpp"
 #include "algo/file/strongread.hpp"
 #include "algo/game/scene.hpp"
+#include "algo/game/sprite.hpp"
+#include "algo/surface/camera2d.hpp"
+#include "algo/surface/display.hpp"
+#include "algo/surface/font.hpp"
+#include "algo/surface/texture.hpp"
 #include "algo/system/sdlinit.hpp"
 #include "algo/timer/fps.hpp"
 #include "algo/timer/timer.hpp"
@@ -30,7 +35,12 @@ const Module kModules[] = {
     {timer::moduleStart, timer::moduleEnd},
     {fps::moduleStart, nullptr},
     {strongread::moduleStart, nullptr},
+    {texture::moduleStart, texture::moduleEnd},
+    {display::moduleStart, display::moduleEnd},
+    {font::moduleStart, font::moduleEnd},
     {scene::moduleStart, scene::moduleEnd},
+    {camera2d::moduleStart, camera2d::moduleEnd},
+    {sprite::moduleStart, sprite::moduleEnd},
 };
 constexpr int kModuleCount = static_cast<int>(sizeof kModules / sizeof kModules[0]);
 
