@@ -8,6 +8,7 @@
 
 #include "algo/file/logger.hpp"
 #include "algo/game/scene.hpp"
+#include "algo/sound/audio.hpp"
 #include "algo/timer/fps.hpp"
 #include "basic/error.hpp"
 #include "game/main_bn.hpp"
@@ -47,6 +48,7 @@ int runGame(const Options& options) {
                 (options.screen == Screen::Ask && askFullScreen());
     (void)full;
     algo::setFPS(60);
+    algo::Audio_::instance().open(22050, 0x8010, 2, 1024);  // AUDIO_S16LSB
     auto& scenes = algo::SceneControl_::instance();
     for (;;) {
         scenes.update();

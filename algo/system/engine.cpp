@@ -6,6 +6,7 @@
 
 #include "algo/file/logger.hpp"
 #include "algo/game/scene.hpp"
+#include "algo/sound/audio.hpp"
 #include "algo/system/sdlinit.hpp"
 #include "algo/timer/fps.hpp"
 #include "algo/timer/timer.hpp"
@@ -28,6 +29,9 @@ const Module kModules[] = {
     {sdlinit::moduleStart, sdlinit::moduleEnd},
     {timer::moduleStart, timer::moduleEnd},
     {fps::moduleStart, nullptr},
+    // Audio belongs after the resource reader and the input devices (easyinput); those
+    // modules are not in this table yet.
+    {audio::moduleStart, audio::moduleEnd},
     {scene::moduleStart, scene::moduleEnd},
 };
 constexpr int kModuleCount = static_cast<int>(sizeof kModules / sizeof kModules[0]);
