@@ -17,6 +17,7 @@
 #include "algo/input/joystick.hpp"
 #include "algo/input/keyboard.hpp"
 #include "algo/input/mouse.hpp"
+#include "algo/sound/audio.hpp"
 #include "algo/system/sdlinit.hpp"
 #include "algo/timer/fps.hpp"
 #include "algo/timer/timer.hpp"
@@ -50,6 +51,7 @@ const Module kModules[] = {
     {joystick::moduleStart, joystick::moduleEnd},
     {mouse::moduleStart, mouse::moduleEnd},
     {easyinput::moduleStart, easyinput::moduleEnd},
+    {audio::moduleStart, audio::moduleEnd},
     {scene::moduleStart, scene::moduleEnd},
     {camera2d::moduleStart, camera2d::moduleEnd},
     {sprite::moduleStart, sprite::moduleEnd},
