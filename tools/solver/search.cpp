@@ -1,0 +1,376 @@
+#include "tools/solver/search.hpp"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <queue>
+#include <stdexcept>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "algo/game/scene.hpp"
+#include "algo/input/event.hpp"
+#include "algo/input/keyboard.hpp"
+#include "basic/element.hpp"
+#include "game/lifeball.hpp"
+#include "game/rabbit.hpp"
+#include "game/scenegame.hpp"
+
+namespace solver {
+
+namespace {
+
+std::uint8_t gKeys[algo::kKeyCount];
+const std::uint8_t* keySource(int* numkeys) {
+    if (numkeys) *numkeys = static_cast<int>(algo::kKeyCount);
+    return gKeys;
+}
+
+bool blocks(std::uint8_t t) {
+    return t == game::kSolid || t == game::kSolidVanishing;
+}
+bool deadly(std::uint8_t t) {
+    return t == game::kDeadly || t == game::kDeadlyVanishing;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> expand(const std::vector<Segment>& segments) {
+    std::vector<std::uint8_t> out;
+    for (const Segment& s : segments)
+        for (int i = 0; i < s.length; ++i)
+            out.push_back(static_cast<std::uint8_t>(s.direction | (i < s.jump ? kJump : 0)));
+    return out;
+}
+
+std::string scriptText(const std::vector<std::uint8_t>& passes) {
+    std::string text;
+    std::size_t i = 0;
+    while (i < passes.size()) {
+        std::size_t j = i;
+        while (j < passes.size() && passes[j] == passes[i]) ++j;
+        std::string keys;
+        auto add = [&](const char* name) {
+            if (!keys.empty()) keys += ',';
+            keys += name;
+        };
+        if (passes[i] & kRight) add("right");
+        if (passes[i] & kLeft) add("left");
+        if (passes[i] & kJump) add("x");
+        if (keys.empty()) keys = "-";
+        text += std::to_string(j - i) + ' ' + keys + '\n';
+        i = j;
+    }
+    return text;
+}
+
+Level::Level(int number) : number_(number) {
+    algo::keyboard::setKeySource(&keySource);
+    restart();
+    auto map = game::SceneGame_::instance().map();
+    tiles_.assign(game::kGridSize * game::kGridSize, 0);
+    for (int c = 0; c < game::kGridSize; ++c)
+        for (int r = 0; r < game::kGridSize; ++r) {
+            tiles_[c * game::kGridSize + r] = map.columns[c][r];
+        }
+    for (int r = 0; r < game::kGridSize; ++r)
+        for (int c = 0; c < game::kGridSize; ++c)
+            if (map.columns[c][r] == game::kStar) starCells_.emplace_back(c, r);
+    if (starCells_.size() > 64)
+        throw std::runtime_error("level " + std::to_string(number) +
+                                 ": more than 64 stars, the search cannot track them");
+}
+
+void Level::restart() {
+    // A neutral pass first so that every input counter is 0, as at a fresh start.
+    std::memset(gKeys, 0, sizeof gKeys);
+    algo::EventControl_::instance().poll();
+    basic::Args args{{"map", basic::Element::of<int>(number_)},
+                     {"time", basic::Element::of<int>(1)}};
+    algo::SceneControl_::instance().change(game::SceneGame_::instance(), args);
+}
+
+void Level::step(std::uint8_t keys) {
+    std::memset(gKeys, 0, sizeof gKeys);
+    gKeys[SDLK_RIGHT] = (keys & kRight) ? 1 : 0;
+    gKeys[SDLK_LEFT] = (keys & kLeft) ? 1 : 0;
+    gKeys[SDLK_x] = (keys & kJump) ? 1 : 0;
+    if (!algo::EventControl_::instance().poll())
+        throw std::runtime_error("the game asked to quit during the search");
+    algo::SceneControl_::instance().update();
+    ++simulated_;
+}
+
+Outcome Level::observe(std::int32_t passes) const {
+    Outcome o;
+    o.passes = passes;
+    auto& scene = game::SceneGame_::instance();
+    o.rest = scene.rest();
+    o.cleared = o.rest <= 0;
+    auto map = scene.map();
+    for (std::size_t i = 0; i < starCells_.size(); ++i)
+        if (map.columns[starCells_[i].first][starCells_[i].second] == game::kStar)
+            o.stars |= std::uint64_t{1} << i;
+    for (const auto& corpse : game::DeadRabbit::list)
+        if (corpse) o.dead = true;
+    for (const auto& r : game::Rabbit::list) {
+        if (!r) continue;
+        o.alive = true;
+        o.x = r->pos().x;
+        o.y = r->pos().y;
+        o.vx = r->vel().x;
+        o.vy = r->vel().y;
+        o.onGround = r->onGround();
+    }
+    return o;
+}
+
+bool Level::dead() const {
+    for (const auto& c : game::DeadRabbit::list)
+        if (c) return true;
+    return false;
+}
+
+Outcome Level::run(const std::vector<std::uint8_t>& passes) {
+    restart();
+    return resume(passes, 0);
+}
+
+Outcome Level::resume(const std::vector<std::uint8_t>& passes, std::int32_t before) {
+    std::int32_t n = before;
+    for (std::uint8_t k : passes) {
+        step(k);
+        ++n;
+        if (dead() || game::SceneGame_::instance().rest() <= 0) break;
+    }
+    return observe(n);
+}
+
+Snapshot Level::capture(std::int32_t passes) const {
+    Snapshot s;
+    s.passes = passes;
+    s.rest = game::SceneGame_::instance().rest();
+    s.stars = observe(passes).stars;
+    for (const auto& r : game::Rabbit::list)
+        if (r) s.rabbit.emplace(*r);
+    return s;
+}
+
+void Level::restore(const Snapshot& snapshot) {
+    auto& scene = game::SceneGame_::instance();
+    // The star count only goes down: going back to fewer stars taken means a fresh start.
+    if (scene.rest() < snapshot.rest || dead() || game::LifeBall::liveCount() != 0) {
+        restart();
+        game::LifeBall::clearAll();
+    }
+    game::DeadRabbit::clearAll();
+    auto map = scene.map();
+    for (std::size_t i = 0; i < starCells_.size(); ++i)
+        map.columns[starCells_[i].first][starCells_[i].second] =
+            (snapshot.stars >> i) & 1 ? game::kStar : game::kEmpty;
+    while (scene.rest() > snapshot.rest) scene.decrementRest();
+    game::Rabbit::clearAll();
+    if (snapshot.rabbit) {
+        game::Rabbit& r = game::Rabbit::create({{"color", basic::Element::of<int>(0)},
+                                                {"left", basic::Element::of<bool>(false)},
+                                                {"map", basic::Element::of<game::MapView>(map)},
+                                                {"x", basic::Element::of<int>(0)},
+                                                {"y", basic::Element::of<int>(0)},
+                                                {"sx", basic::Element::of<int>(0)},
+                                                {"sy", basic::Element::of<int>(0)}});
+        const std::uint32_t slot = static_cast<algo::ActorTable<game::Rabbit>&>(r).index;
+        r = *snapshot.rabbit;
+        static_cast<algo::ActorTable<game::Rabbit>&>(r).index = slot;
+    }
+    // Input counters back to 0, as after any segment.
+    std::memset(gKeys, 0, sizeof gKeys);
+    algo::EventControl_::instance().poll();
+}
+
+bool Level::finish(const std::vector<std::uint8_t>& passes, std::int32_t& total) {
+    restart();
+    auto& control = algo::SceneControl_::instance();
+    auto& scene = game::SceneGame_::instance();
+    total = 0;
+    auto deadNow = [] {
+        for (const auto& c : game::DeadRabbit::list)
+            if (c) return true;
+        return false;
+    };
+    for (std::uint8_t k : passes) {
+        step(k);
+        ++total;
+        if (deadNow()) return false;
+    }
+    // The countdown runs 60 passes after the last star; the switch comes on the pass after.
+    for (int i = 0; i < 200; ++i) {
+        step(0);
+        ++total;
+        if (&control.current() != &scene || scene.level() != number_) return true;
+        if (deadNow()) return false;
+    }
+    return false;
+}
+
+namespace {
+
+struct Node {
+    std::vector<Segment> segments;
+    Outcome outcome;
+    Snapshot snapshot;
+    double score = 0;
+};
+
+// Cost of reaching the nearest remaining star from every cell, climbing dearer than walking
+// or falling; walls and deadly cells are closed.
+class Distances {
+  public:
+    explicit Distances(const Level& level) : level_(level) {}
+
+    const std::vector<int>& field(std::uint64_t stars) {
+        auto it = cache_.find(stars);
+        if (it != cache_.end()) return it->second;
+        constexpr int n = game::kGridSize;
+        std::vector<int> dist(n * n, kFar);
+        using Item = std::pair<int, int>;
+        std::priority_queue<Item, std::vector<Item>, std::greater<Item>> open;
+        for (std::size_t i = 0; i < level_.starCells().size(); ++i)
+            if (stars & (std::uint64_t{1} << i)) {
+                auto [c, r] = level_.starCells()[i];
+                dist[c * n + r] = 0;
+                open.emplace(0, c * n + r);
+            }
+        const auto& tiles = level_.tiles();
+        while (!open.empty()) {
+            auto [d, at] = open.top();
+            open.pop();
+            if (d != dist[at]) continue;
+            const int c = at / n, r = at % n;
+            // Reverse edges: from (c, r) back to the cell a rabbit would come from.
+            const int dc[4] = {1, -1, 0, 0}, dr[4] = {0, 0, 1, -1};
+            // Coming from below means climbing (dear); from above means falling (cheap).
+            const int cost[4] = {2, 2, 5, 1};
+            for (int k = 0; k < 4; ++k) {
+                const int c2 = c + dc[k], r2 = r + dr[k];
+                if (c2 < 0 || r2 < 0 || c2 >= n || r2 >= n) continue;
+                const std::uint8_t t = tiles[c2 * n + r2];
+                if (blocks(t) || deadly(t)) continue;
+                const int nd = d + cost[k];
+                if (nd < dist[c2 * n + r2]) {
+                    dist[c2 * n + r2] = nd;
+                    open.emplace(nd, c2 * n + r2);
+                }
+            }
+        }
+        return cache_.emplace(stars, std::move(dist)).first->second;
+    }
+
+    static constexpr int kFar = 1 << 20;
+
+  private:
+    const Level& level_;
+    std::unordered_map<std::uint64_t, std::vector<int>> cache_;
+};
+
+double scoreOf(const Outcome& o, Distances& distances, std::size_t starCount) {
+    const int taken = static_cast<int>(starCount) - std::popcount(o.stars);
+    double s = taken * 100000.0 - o.passes * 0.5;
+    if (o.cleared) return s + 1e9;
+    if (!o.alive) return s;
+    const int c = static_cast<int>(o.x + 7) / 15, r = static_cast<int>(o.y + 7) / 15;
+    const auto& field = distances.field(o.stars);
+    const int d = field[std::clamp(c, 0, 31) * game::kGridSize + std::clamp(r, 0, 31)];
+    return s - 40.0 * std::min(d, 2000);
+}
+
+const std::vector<Segment>& moves() {
+    static const std::vector<Segment> all = [] {
+        std::vector<Segment> m;
+        for (std::uint8_t dir : {std::uint8_t{kRight}, std::uint8_t{kLeft}, std::uint8_t{0}}) {
+            m.push_back({dir, 0, 6});
+            for (std::uint8_t hold : {1, 4, 8, 14, 24})
+                m.push_back({dir, hold, static_cast<std::uint8_t>(hold + 2)});
+        }
+        return m;
+    }();
+    return all;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> solve(Level& level, const Settings& settings) {
+    Distances distances(level);
+    const std::size_t starCount = level.starCells().size();
+    // The life ball brings the rabbit in on pass 50 and is gone after pass 60; search from there.
+    Node root;
+    root.segments.push_back({0, 0, 60});
+    root.outcome = level.run(expand(root.segments));
+    if (!root.outcome.alive)
+        throw std::runtime_error("level " + std::to_string(level.number()) +
+                                 ": no rabbit after 60 passes");
+    root.snapshot = level.capture(root.outcome.passes);
+    std::vector<Node> beam{root};
+
+    std::vector<Node> finished;
+    for (int depth = 0; depth < 100000; ++depth) {
+        std::vector<Node> next;
+        std::unordered_set<std::uint64_t> seen;
+        for (const Node& node : beam) {
+            for (const Segment& m : moves()) {
+                if (node.outcome.passes + m.length > settings.maxPasses) continue;
+                level.restore(node.snapshot);
+                Node child;
+                child.segments = node.segments;
+                child.segments.push_back(m);
+                child.outcome = level.resume(expand({m}), node.outcome.passes);
+                const Outcome& o = child.outcome;
+                if (o.dead) continue;
+                if (o.cleared) {
+                    finished.push_back(std::move(child));
+                    continue;
+                }
+                // One representative per place, speed and set of stars taken.
+                std::uint64_t key = o.stars * 0x9E3779B97F4A7C15ull;
+                key ^=
+                    static_cast<std::uint64_t>(static_cast<std::int64_t>(o.x)) * 0x100000001B3ull;
+                key ^= static_cast<std::uint64_t>(static_cast<std::int64_t>(o.y)) << 20;
+                key ^= static_cast<std::uint64_t>(static_cast<std::int64_t>(o.vx * 2)) << 40;
+                key ^= static_cast<std::uint64_t>(static_cast<std::int64_t>(o.vy)) << 48;
+                key ^= static_cast<std::uint64_t>(o.onGround) << 60;
+                if (!seen.insert(key).second) continue;
+                child.score = scoreOf(o, distances, starCount);
+                child.snapshot = level.capture(o.passes);
+                next.push_back(std::move(child));
+            }
+        }
+        // The shortest clearing scripts first; keep those whose curtain passes safely.
+        std::sort(finished.begin(), finished.end(),
+                  [](const Node& a, const Node& b) { return a.outcome.passes < b.outcome.passes; });
+        for (const Node& f : finished) {
+            std::int32_t total = 0;
+            const auto passes = expand(f.segments);
+            if (level.finish(passes, total)) return passes;
+        }
+        finished.clear();
+        if (next.empty())
+            throw std::runtime_error("level " + std::to_string(level.number()) +
+                                     ": the search ran out of moves without taking every star");
+        const std::size_t keep = std::min<std::size_t>(next.size(), settings.beam);
+        std::partial_sort(next.begin(), next.begin() + keep, next.end(),
+                          [](const Node& a, const Node& b) { return a.score > b.score; });
+        next.resize(keep);
+        beam = std::move(next);
+        if (settings.verbose) {
+            const Outcome& b = beam.front().outcome;
+            std::fprintf(stderr, "depth %d: rest %d, passes %d, at (%d, %d), %lld simulated\n",
+                         depth, b.rest, b.passes, static_cast<int>(b.x), static_cast<int>(b.y),
+                         static_cast<long long>(level.passesSimulated()));
+        }
+    }
+    throw std::runtime_error("level " + std::to_string(level.number()) +
+                             ": no clearing script found");
+}
+
+}  // namespace solver
