@@ -12,15 +12,35 @@
 
 namespace {
 
-const char kUsage[] = "usage: starhop-solver --level N [--beam W] [--max-passes P] [-v] OUT\n";
+const char kUsage[] =
+    "usage: starhop-solver --level N [--beam W] [--max-passes P] [--bands ROWS[/COLS],...] [-v] OUT\n"
+    "       starhop-solver --starts N OUT   (level starts in turn, resident memory to OUT)\n";
+
+// Resident set size of this process in kB, from /proc/self/status.
+long residentKb() {
+    std::FILE* f = std::fopen("/proc/self/status", "r");
+    if (!f) throw std::runtime_error("/proc/self/status: cannot open");
+    char line[256];
+    long kb = -1;
+    while (std::fgets(line, sizeof line, f))
+        if (std::strncmp(line, "VmRSS:", 6) == 0) kb = std::strtol(line + 6, nullptr, 10);
+    std::fclose(f);
+    if (kb < 0) throw std::runtime_error("/proc/self/status: no VmRSS line");
+    return kb;
+}
 
 struct Job : game::PassObserver {
     int level = 0;
+    int starts = 0;
     solver::Settings settings;
     std::string out;
-    int status = 0;
+    std::string command;  // how the script was found, for its header
 
     bool beforePass() override {
+        if (starts > 0) {
+            measureStarts();
+            return false;
+        }
         solver::Level lv(level);
         const auto passes = solver::solve(lv, settings);
         std::int32_t total = 0;
@@ -40,6 +60,26 @@ struct Job : game::PassObserver {
         return false;
     }
     void afterPass(bool) override {}
+
+    // Starts levels 1 to 8 in turn, each played and drawn for a while with walking and
+    // jumping, and notes the resident memory after the 10th start and after the last.
+    void measureStarts() {
+        std::FILE* f = std::fopen(out.c_str(), "w");
+        if (!f) throw std::runtime_error(out + ": cannot write: " + std::strerror(errno));
+        for (int i = 1; i <= starts; ++i) {
+            const int n = (i - 1) % 8 + 1;
+            solver::Level lv(n);
+            std::vector<std::uint8_t> passes(60, 0);
+            for (int k = 0; k < 120; ++k)
+                passes.push_back(static_cast<std::uint8_t>((k / 20) % 2 ? solver::kRight
+                                                                        : solver::kLeft) |
+                                 (k % 30 == 0 ? solver::kJump : 0));
+            lv.play(passes);
+            if (i == 10 || i == starts)
+                std::fprintf(f, "VmRSS after %d starts: %ld kB\n", i, residentKb());
+        }
+        if (std::fclose(f) != 0) throw std::runtime_error(out + ": cannot write");
+    }
 };
 
 bool number(const char* text, long lo, long hi, long& out) {
@@ -55,6 +95,9 @@ bool number(const char* text, long lo, long hi, long& out) {
 
 int main(int argc, char** argv) {
     Job job;
+    job.command = "starhop-solver";
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "-v") != 0) job.command += std::string(" ") + argv[i];
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         long v = 0;
@@ -74,6 +117,35 @@ int main(int argc, char** argv) {
         } else if (a == "--max-passes") {
             need(100, 1000000);
             job.settings.maxPasses = static_cast<std::int32_t>(v);
+        } else if (a == "--starts") {
+            need(10, 100000);
+            job.starts = static_cast<int>(v);
+            job.level = 1;
+        } else if (a == "--bands") {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "starhop-solver: --bands needs rows like 0-6,7-13\n");
+                return 2;
+            }
+            std::string spec = argv[++i];
+            std::size_t at = 0;
+            while (at < spec.size()) {
+                std::size_t comma = spec.find(',', at);
+                if (comma == std::string::npos) comma = spec.size();
+                solver::Settings::Area area;
+                char tail = 0;
+                const std::string item = spec.substr(at, comma - at);
+                const int got = std::sscanf(item.c_str(), "%d-%d/%d-%d%c", &area.top,
+                                            &area.bottom, &area.left, &area.right, &tail);
+                if ((got != 2 && got != 4) || area.top < 0 || area.bottom > 31 ||
+                    area.top > area.bottom || area.left < 0 || area.right > 31 ||
+                    area.left > area.right) {
+                    std::fprintf(stderr, "starhop-solver: --bands: bad band '%s'\n",
+                                 spec.substr(at, comma - at).c_str());
+                    return 2;
+                }
+                job.settings.bands.push_back(area);
+                at = comma + 1;
+            }
         } else if (a == "-v") {
             job.settings.verbose = true;
         } else if (a.size() > 1 && a[0] == '-') {

@@ -13,6 +13,7 @@
 #include "algo/game/scene.hpp"
 #include "algo/input/event.hpp"
 #include "algo/input/keyboard.hpp"
+#include "algo/surface/display.hpp"
 #include "basic/element.hpp"
 #include "game/lifeball.hpp"
 #include "game/rabbit.hpp"
@@ -84,6 +85,7 @@ Level::Level(int number) : number_(number) {
 }
 
 void Level::restart() {
+    offset_ = 0;
     // A neutral pass first so that every input counter is 0, as at a fresh start.
     std::memset(gKeys, 0, sizeof gKeys);
     algo::EventControl_::instance().poll();
@@ -107,7 +109,7 @@ Outcome Level::observe(std::int32_t passes) const {
     Outcome o;
     o.passes = passes;
     auto& scene = game::SceneGame_::instance();
-    o.rest = scene.rest();
+    o.rest = scene.rest() + offset_;
     o.cleared = o.rest <= 0;
     auto map = scene.map();
     for (std::size_t i = 0; i < starCells_.size(); ++i)
@@ -143,15 +145,24 @@ Outcome Level::resume(const std::vector<std::uint8_t>& passes, std::int32_t befo
     for (std::uint8_t k : passes) {
         step(k);
         ++n;
-        if (dead() || game::SceneGame_::instance().rest() <= 0) break;
+        if (dead() || game::SceneGame_::instance().rest() + offset_ <= 0) break;
     }
     return observe(n);
+}
+
+void Level::play(const std::vector<std::uint8_t>& passes) {
+    restart();
+    for (std::uint8_t k : passes) {
+        step(k);
+        algo::SceneControl_::instance().draw();
+        algo::Display_::instance().flip();
+    }
 }
 
 Snapshot Level::capture(std::int32_t passes) const {
     Snapshot s;
     s.passes = passes;
-    s.rest = game::SceneGame_::instance().rest();
+    s.rest = game::SceneGame_::instance().rest() + offset_;
     s.stars = observe(passes).stars;
     for (const auto& r : game::Rabbit::list)
         if (r) s.rabbit.emplace(*r);
@@ -160,17 +171,18 @@ Snapshot Level::capture(std::int32_t passes) const {
 
 void Level::restore(const Snapshot& snapshot) {
     auto& scene = game::SceneGame_::instance();
-    // The star count only goes down: going back to fewer stars taken means a fresh start.
-    if (scene.rest() < snapshot.rest || dead() || game::LifeBall::liveCount() != 0) {
-        restart();
-        game::LifeBall::clearAll();
-    }
+    // The scene's star count only goes down. Going back to fewer stars taken keeps the count
+    // low and an offset beside it, and starts the level afresh only near the end, where the
+    // count must be true for the countdown to start at the right pass.
+    if (scene.rest() < snapshot.rest && scene.rest() <= kExactBelow) restart();
+    game::LifeBall::clearAll();
     game::DeadRabbit::clearAll();
     auto map = scene.map();
     for (std::size_t i = 0; i < starCells_.size(); ++i)
         map.columns[starCells_[i].first][starCells_[i].second] =
             (snapshot.stars >> i) & 1 ? game::kStar : game::kEmpty;
     while (scene.rest() > snapshot.rest) scene.decrementRest();
+    offset_ = snapshot.rest - scene.rest();
     game::Rabbit::clearAll();
     if (snapshot.rabbit) {
         game::Rabbit& r = game::Rabbit::create({{"color", basic::Element::of<int>(0)},
@@ -274,13 +286,46 @@ class Distances {
     std::unordered_map<std::uint64_t, std::vector<int>> cache_;
 };
 
-double scoreOf(const Outcome& o, Distances& distances, std::size_t starCount) {
-    const int taken = static_cast<int>(starCount) - std::popcount(o.stars);
-    double s = taken * 100000.0 - o.passes * 0.5;
+// The stars the search heads for (those of the first area with any left), and every star of
+// that area and the areas before it.
+struct Targets {
+    std::uint64_t wanted = 0;
+    std::uint64_t sofar = 0;
+};
+
+Targets targets(const Level& level, const Settings& settings, std::uint64_t stars) {
+    Targets t;
+    for (const auto& a : settings.bands) {
+        std::uint64_t band = 0;
+        for (std::size_t i = 0; i < level.starCells().size(); ++i) {
+            const auto [col, row] = level.starCells()[i];
+            if (row >= a.top && row <= a.bottom && col >= a.left && col <= a.right)
+                band |= std::uint64_t{1} << i;
+        }
+        t.sofar |= band;
+        if (stars & band) {
+            t.wanted = stars & band;
+            return t;
+        }
+    }
+    t.wanted = stars;
+    t.sofar = ~std::uint64_t{0};
+    return t;
+}
+
+// Stars taken in order count fully; one snatched from a later area counts a little, so the
+// beam does not trade the star it is after for a nearer one it could take later.
+double scoreOf(const Outcome& o, Distances& distances, std::size_t starCount,
+               const Targets& t) {
+    const std::uint64_t all = starCount == 64 ? ~std::uint64_t{0}
+                                              : (std::uint64_t{1} << starCount) - 1;
+    const int inOrder = std::popcount(all & t.sofar & ~o.stars);
+    const int early = std::popcount(all & ~t.sofar & ~o.stars);
+    double s = inOrder * 100000.0 + early * 2000.0 - o.passes * 0.5;
     if (o.cleared) return s + 1e9;
     if (!o.alive) return s;
     const int c = static_cast<int>(o.x + 7) / 15, r = static_cast<int>(o.y + 7) / 15;
-    const auto& field = distances.field(o.stars);
+    const auto& field = distances.field(t.wanted);
     const int d = field[std::clamp(c, 0, 31) * game::kGridSize + std::clamp(r, 0, 31)];
     return s - 40.0 * std::min(d, 2000);
 }
@@ -340,7 +385,8 @@ std::vector<std::uint8_t> solve(Level& level, const Settings& settings) {
                 key ^= static_cast<std::uint64_t>(static_cast<std::int64_t>(o.vy)) << 48;
                 key ^= static_cast<std::uint64_t>(o.onGround) << 60;
                 if (!seen.insert(key).second) continue;
-                child.score = scoreOf(o, distances, starCount);
+                child.score =
+                    scoreOf(o, distances, starCount, targets(level, settings, o.stars));
                 child.snapshot = level.capture(o.passes);
                 next.push_back(std::move(child));
             }
@@ -357,16 +403,35 @@ std::vector<std::uint8_t> solve(Level& level, const Settings& settings) {
         if (next.empty())
             throw std::runtime_error("level " + std::to_string(level.number()) +
                                      ": the search ran out of moves without taking every star");
-        const std::size_t keep = std::min<std::size_t>(next.size(), settings.beam);
-        std::partial_sort(next.begin(), next.begin() + keep, next.end(),
-                          [](const Node& a, const Node& b) { return a.score > b.score; });
-        next.resize(keep);
+        // Best first, but at most a few nodes per cell and set of stars: a beam of near twins
+        // can all be doomed together (in the air over thorns, say).
+        std::sort(next.begin(), next.end(),
+                  [](const Node& a, const Node& b) { return a.score > b.score; });
+        std::unordered_map<std::uint64_t, int> perCell;
+        std::vector<Node> kept;
+        for (Node& n : next) {
+            if (kept.size() >= static_cast<std::size_t>(settings.beam)) break;
+            const auto& o = n.outcome;
+            const std::uint64_t cell = static_cast<std::uint64_t>(o.x + 7) / 15 * 32 +
+                                       static_cast<std::uint64_t>(o.y + 7) / 15;
+            if (++perCell[o.stars * 2654435761u ^ (cell << 1 | o.onGround)] > 3) continue;
+            kept.push_back(std::move(n));
+        }
+        next = std::move(kept);
         beam = std::move(next);
         if (settings.verbose) {
             const Outcome& b = beam.front().outcome;
             std::fprintf(stderr, "depth %d: rest %d, passes %d, at (%d, %d), %lld simulated\n",
                          depth, b.rest, b.passes, static_cast<int>(b.x), static_cast<int>(b.y),
                          static_cast<long long>(level.passesSimulated()));
+            if (depth % 25 == 0) {
+                std::fprintf(stderr, "  stars left:");
+                for (std::size_t i = 0; i < starCount; ++i)
+                    if ((b.stars >> i) & 1)
+                        std::fprintf(stderr, " (%d, %d)", level.starCells()[i].first,
+                                     level.starCells()[i].second);
+                std::fprintf(stderr, "\n");
+            }
         }
     }
     throw std::runtime_error("level " + std::to_string(level.number()) +

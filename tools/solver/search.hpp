@@ -55,6 +55,8 @@ class Level {
     explicit Level(int number);
     // Plays `passes` from the level start; stops early at a death or the last star.
     Outcome run(const std::vector<std::uint8_t>& passes);
+    // Plays `passes` from the level start drawing every pass, as the game does.
+    void play(const std::vector<std::uint8_t>& passes);
     // The state after `run`, and a way back to it.
     Snapshot capture(std::int32_t passes) const;
     void restore(const Snapshot& snapshot);
@@ -75,13 +77,23 @@ class Level {
     Outcome observe(std::int32_t passes) const;
     bool dead() const;
 
+    // More stars than one segment can take: above this the scene's count may run behind.
+    static constexpr std::int32_t kExactBelow = 6;
+
     int number_;
+    std::int32_t offset_ = 0;  // true stars left = the scene's count + offset_
     std::vector<std::uint8_t> tiles_;
     std::vector<std::pair<int, int>> starCells_;
     std::int64_t simulated_ = 0;
 };
 
 struct Settings {
+    // Areas in the order their stars are wanted: the search heads for the nearest star of the
+    // first area that has any left. Empty: the nearest star anywhere.
+    struct Area {
+        int top = 0, bottom = 31, left = 0, right = 31;
+    };
+    std::vector<Area> bands;
     int beam = 48;
     std::int32_t maxPasses = 4000;
     bool verbose = false;

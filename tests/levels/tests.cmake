@@ -1,0 +1,24 @@
+# The shipped levels: each solution, the whole game at two speeds, a game over, a short soak
+# of random input and resident memory over many level starts.
+find_package(Python3 COMPONENTS Interpreter)
+if(Python3_Interpreter_FOUND AND TARGET starhop-replay)
+  set(LEVEL_RUN ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/levels.py
+    --replay $<TARGET_FILE:starhop-replay> --data ${PROJECT_BINARY_DIR}/data)
+  foreach(n 1 2 3 4 5 6 7 8)
+    add_test(NAME levels_solution_${n} COMMAND ${LEVEL_RUN} level ${n})
+  endforeach()
+  add_test(NAME levels_full_game COMMAND ${LEVEL_RUN} game)
+  add_test(NAME levels_slow_game COMMAND ${LEVEL_RUN} slow)
+  add_test(NAME levels_game_over COMMAND ${LEVEL_RUN} gameover)
+  add_test(NAME levels_soak COMMAND ${LEVEL_RUN} soak 20000 7)
+  set(LEVEL_TESTS levels_full_game levels_slow_game levels_game_over levels_soak)
+  if(TARGET starhop-solver)
+    add_test(NAME levels_memory
+      COMMAND ${LEVEL_RUN} --solver $<TARGET_FILE:starhop-solver> memory)
+    list(APPEND LEVEL_TESTS levels_memory)
+  endif()
+  foreach(n 1 2 3 4 5 6 7 8)
+    list(APPEND LEVEL_TESTS levels_solution_${n})
+  endforeach()
+  set_tests_properties(${LEVEL_TESTS} PROPERTIES ENVIRONMENT "${TEST_ENV}" TIMEOUT 1800)
+endif()
