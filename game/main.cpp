@@ -44,8 +44,8 @@ bool askFullScreen() {
 }
 
 int runGame(const Options& options) {
-    bool full = options.screen == Screen::FullScreen ||
-                (options.screen == Screen::Ask && askFullScreen());
+    bool full =
+        options.screen == Screen::FullScreen || (options.screen == Screen::Ask && askFullScreen());
     (void)full;
     algo::setFPS(60);
     algo::Audio_::instance().open(22050, 0x8010, 2, 1024);  // AUDIO_S16LSB
