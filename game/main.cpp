@@ -8,6 +8,7 @@
 
 #include "algo/file/logger.hpp"
 #include "algo/game/scene.hpp"
+#include "algo/input/event.hpp"
 #include "algo/timer/fps.hpp"
 #include "basic/error.hpp"
 #include "game/main_bn.hpp"
@@ -49,6 +50,7 @@ int runGame(const Options& options) {
     algo::setFPS(60);
     auto& scenes = algo::SceneControl_::instance();
     for (;;) {
+        if (!algo::EventControl_::instance().poll()) break;
         scenes.update();
         if (algo::waitFrame()) scenes.draw();
     }
