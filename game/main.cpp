@@ -8,6 +8,7 @@
 
 #include "algo/file/logger.hpp"
 #include "algo/game/scene.hpp"
+#include "algo/input/event.hpp"
 #include "algo/sound/audio.hpp"
 #include "algo/timer/fps.hpp"
 #include "basic/error.hpp"
@@ -51,6 +52,7 @@ int runGame(const Options& options) {
     algo::Audio_::instance().open(22050, 0x8010, 2, 1024);  // AUDIO_S16LSB
     auto& scenes = algo::SceneControl_::instance();
     for (;;) {
+        if (!algo::EventControl_::instance().poll()) break;
         scenes.update();
         if (algo::waitFrame()) scenes.draw();
     }

@@ -6,6 +6,11 @@
 
 #include "algo/file/logger.hpp"
 #include "algo/game/scene.hpp"
+#include "algo/input/easyinput.hpp"
+#include "algo/input/event.hpp"
+#include "algo/input/joystick.hpp"
+#include "algo/input/keyboard.hpp"
+#include "algo/input/mouse.hpp"
 #include "algo/sound/audio.hpp"
 #include "algo/system/sdlinit.hpp"
 #include "algo/timer/fps.hpp"
@@ -29,8 +34,15 @@ const Module kModules[] = {
     {sdlinit::moduleStart, sdlinit::moduleEnd},
     {timer::moduleStart, timer::moduleEnd},
     {fps::moduleStart, nullptr},
-    // Audio belongs after the resource reader and the input devices (easyinput); those
-    // modules are not in this table yet.
+    // Input: the pump first; the keyboard registers its updater before EasyInput does, so
+    // EasyInput always counts this pass's key snapshot.
+    {event::moduleStart, event::moduleEnd},
+    {keyboard::moduleStart, keyboard::moduleEnd},
+    {joystick::moduleStart, joystick::moduleEnd},
+    {mouse::moduleStart, mouse::moduleEnd},
+    {easyinput::moduleStart, easyinput::moduleEnd},
+    // Audio loads through the resource reader; that module belongs after fps, ahead of the
+    // input devices, so audio stays after it once it joins the table.
     {audio::moduleStart, audio::moduleEnd},
     {scene::moduleStart, scene::moduleEnd},
 };
