@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 
@@ -91,8 +92,8 @@ inline std::string saveBMP(SDL_Surface* s, const std::string& path) {
     return path;
 }
 
-}  // namespace pixels
-
-inline std::ostream& operator<<(std::ostream& o, const pixels::RGB& c) {
+inline std::ostream& operator<<(std::ostream& o, const RGB& c) {
     return o << "(" << int(c.r) << "," << int(c.g) << "," << int(c.b) << ")";
 }
+
+}  // namespace pixels
