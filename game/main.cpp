@@ -8,6 +8,7 @@
 
 #include "algo/file/logger.hpp"
 #include "algo/game/scene.hpp"
+#include "algo/input/event.hpp"
 #include "algo/surface/display.hpp"
 #include "algo/timer/fps.hpp"
 #include "basic/error.hpp"
@@ -50,6 +51,7 @@ int runGame(const Options& options) {
     algo::setFPS(60);
     auto& scenes = algo::SceneControl_::instance();
     for (;;) {
+        if (!algo::EventControl_::instance().poll()) break;
         scenes.update();
         if (algo::waitFrame()) {
             scenes.draw();
