@@ -8,8 +8,11 @@ if(XVFB_RUN AND IMPORT_TOOL)
   add_test(NAME screenshot
     COMMAND ${XVFB_RUN} -a -s "-screen 0 800x600x24"
             $<TARGET_FILE:screenshot_test>)
-  set_tests_properties(screenshot PROPERTIES TIMEOUT 120 ENVIRONMENT
-    "SDL_VIDEODRIVER=x11;SDL_AUDIODRIVER=dummy;STARHOP_IMPORT=${IMPORT_TOOL}")
+  # The usual test environment, with the real X driver in place of the dummy one.
+  set(SCREENSHOT_ENV ${TEST_ENV})
+  list(FILTER SCREENSHOT_ENV EXCLUDE REGEX "^SDL_VIDEODRIVER=")
+  list(APPEND SCREENSHOT_ENV SDL_VIDEODRIVER=x11 STARHOP_IMPORT=${IMPORT_TOOL})
+  set_tests_properties(screenshot PROPERTIES TIMEOUT 120 ENVIRONMENT "${SCREENSHOT_ENV}")
 else()
   message(WARNING "xvfb-run or import missing: the screenshot test is not registered")
 endif()
