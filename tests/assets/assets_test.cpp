@@ -489,6 +489,33 @@ TEST_F(Sound, TunesLoadLastHalfAMinuteToNinetySecondsAndLoopWithoutAJump) {
     }
 }
 
+TEST_F(Sound, ANoteStillSoundingAtTheEndOfATuneCarriesOnAtItsStart) {
+    // 30 s of silence but for one sine note on the very last step, with a long release.
+    std::string steps;
+    for (int i = 0; i < 239; ++i) steps += " .";
+    std::string score =
+        "tempo 120\nsteps 4\nvoice a wave=sine attack=0.01 release=0.5 vol=0.5 gate=1\n"
+        "pattern p\n a" +
+        steps + " c5\nend\nsong p\n";
+    std::string src = testenv::workDir() + "/tail.txt", ogg = testenv::workDir() + "/tail.ogg";
+    testenv::writeFile(src, score);
+    std::string out;
+    ASSERT_EQ(runAssetgen("tune " + src + " " + ogg, out), 0) << out;
+    Decoded d = decodeOgg(ogg);
+    ASSERT_EQ(d.left.size(), 30u * 22050u) << "one loop, exactly";
+    auto rms = [&](std::size_t from, std::size_t n) {
+        double s = 0;
+        for (std::size_t i = from; i < from + n; ++i) s += d.left[i] * d.left[i];
+        return std::sqrt(s / n);
+    };
+    std::size_t win = 22050 / 20;
+    EXPECT_GT(rms(0, win), 0.3 * rms(d.left.size() - win, win)) << "the release was cut off";
+    float maxStep = 0;
+    for (std::size_t i = 1; i < d.left.size(); ++i)
+        maxStep = std::max(maxStep, std::fabs(d.left[i] - d.left[i - 1]));
+    EXPECT_LE(std::fabs(d.left.front() - d.left.back()), 1.5f * maxStep);
+}
+
 // ---------------------------------------------------------------- the archive
 
 TEST(Archive, DataZipHoldsExactlyTheStagedFiles) {
