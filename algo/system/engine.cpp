@@ -6,6 +6,16 @@
 
 #include "algo/file/logger.hpp"
 #include "algo/game/scene.hpp"
+#include "algo/game/sprite.hpp"
+#include "algo/input/easyinput.hpp"
+#include "algo/input/event.hpp"
+#include "algo/input/joystick.hpp"
+#include "algo/input/keyboard.hpp"
+#include "algo/input/mouse.hpp"
+#include "algo/surface/camera2d.hpp"
+#include "algo/surface/display.hpp"
+#include "algo/surface/font.hpp"
+#include "algo/surface/texture.hpp"
 #include "algo/system/sdlinit.hpp"
 #include "algo/timer/fps.hpp"
 #include "algo/timer/timer.hpp"
@@ -28,7 +38,19 @@ const Module kModules[] = {
     {sdlinit::moduleStart, sdlinit::moduleEnd},
     {timer::moduleStart, timer::moduleEnd},
     {fps::moduleStart, nullptr},
+    {texture::moduleStart, texture::moduleEnd},
+    {display::moduleStart, display::moduleEnd},
+    {font::moduleStart, font::moduleEnd},
+    // Input: the pump first; the keyboard registers its updater before EasyInput does, so
+    // EasyInput always counts this pass's key snapshot.
+    {event::moduleStart, event::moduleEnd},
+    {keyboard::moduleStart, keyboard::moduleEnd},
+    {joystick::moduleStart, joystick::moduleEnd},
+    {mouse::moduleStart, mouse::moduleEnd},
+    {easyinput::moduleStart, easyinput::moduleEnd},
     {scene::moduleStart, scene::moduleEnd},
+    {camera2d::moduleStart, camera2d::moduleEnd},
+    {sprite::moduleStart, sprite::moduleEnd},
 };
 constexpr int kModuleCount = static_cast<int>(sizeof kModules / sizeof kModules[0]);
 
