@@ -103,12 +103,6 @@ std::optional<std::string> findArchive(const std::string& path) {
     }
 }
 
-void loadArchive(const std::string& archivePath, const std::string& forMember) {
-    if (!fileExists(archivePath)) throw SReadException("zipがないです。");
-    if (cache.count(archivePath)) return;
-    loadArchiveImage(archivePath, readWholeFile(archivePath), forMember);
-}
-
 const Archive& cached(const std::string& archivePath) {
     auto it = cache.find(archivePath);
     BASIC_ASSERT(it != cache.end(), "archive not loaded: " + archivePath);
@@ -179,7 +173,7 @@ void loadArchiveImage(const std::string& archivePath, Bytes image, const std::st
     zip_error_init(&err);
     zip_source_t* src =
         zip_source_buffer_create(archive->image.data(), archive->image.size(), 0, &err);
-    if (src) archive->zip = zip_open_from_source(src, ZIP_RDONLY | ZIP_CHECKCONS, &err);
+    if (src) archive->zip = zip_open_from_source(src, ZIP_RDONLY, &err);
     if (!archive->zip) {
         std::string reason = zip_error_strerror(&err);
         zip_error_fini(&err);
@@ -199,6 +193,12 @@ void loadArchiveImage(const std::string& archivePath, Bytes image, const std::st
         if (archive->members.emplace(name, index).second) archive->order.emplace_back(name);
     }
     cache.emplace(archivePath, std::move(archive));
+}
+
+void loadArchive(const std::string& archivePath, const std::string& forMember) {
+    if (!fileExists(archivePath)) throw SReadException("zipがないです。");
+    if (cache.count(archivePath)) return;
+    loadArchiveImage(archivePath, readWholeFile(archivePath), forMember);
 }
 
 Bytes extractMember(const std::string& archivePath, const std::string& member) {
