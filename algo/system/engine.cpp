@@ -7,6 +7,11 @@
 #include "algo/file/logger.hpp"
 #include "algo/file/strongread.hpp"
 #include "algo/game/scene.hpp"
+#include "algo/input/easyinput.hpp"
+#include "algo/input/event.hpp"
+#include "algo/input/joystick.hpp"
+#include "algo/input/keyboard.hpp"
+#include "algo/input/mouse.hpp"
 #include "algo/system/sdlinit.hpp"
 #include "algo/timer/fps.hpp"
 #include "algo/timer/timer.hpp"
@@ -30,6 +35,13 @@ const Module kModules[] = {
     {timer::moduleStart, timer::moduleEnd},
     {fps::moduleStart, nullptr},
     {strongread::moduleStart, nullptr},
+    // Input: the pump first; the keyboard registers its updater before EasyInput does, so
+    // EasyInput always counts this pass's key snapshot.
+    {event::moduleStart, event::moduleEnd},
+    {keyboard::moduleStart, keyboard::moduleEnd},
+    {joystick::moduleStart, joystick::moduleEnd},
+    {mouse::moduleStart, mouse::moduleEnd},
+    {easyinput::moduleStart, easyinput::moduleEnd},
     {scene::moduleStart, scene::moduleEnd},
 };
 constexpr int kModuleCount = static_cast<int>(sizeof kModules / sizeof kModules[0]);
