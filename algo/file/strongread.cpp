@@ -223,6 +223,12 @@ Bytes extractMember(const std::string& archivePath, const std::string& member) {
                 "member claims " + std::to_string(st.size) +
                     " bytes, more than the 256 MiB a member may have");
 
+    if (st.comp_method == ZIP_CM_STORE && (st.valid & ZIP_STAT_COMP_SIZE) &&
+        st.comp_size != st.size)
+        damaged(archivePath, member,
+                "stored member claims " + std::to_string(st.size) + " bytes but holds " +
+                    std::to_string(st.comp_size));
+
     zip_file_t* file = zip_fopen_index(archive.zip, index, 0);
     if (!file)
         damaged(archivePath, member,
@@ -238,7 +244,11 @@ Bytes extractMember(const std::string& archivePath, const std::string& member) {
     };
 
     const std::uint64_t size = st.size;
-    Bytes out(static_cast<std::size_t>(std::min(size, kTrustedPrealloc)));
+    // Deflate cannot expand more than 1032:1, so a larger claim is not taken at its word.
+    std::uint64_t prealloc = std::min(size, kTrustedPrealloc);
+    if (st.valid & ZIP_STAT_COMP_SIZE && st.comp_size < prealloc / 1032)
+        prealloc = std::min(size, st.comp_size * 1032 + 4096);
+    Bytes out(static_cast<std::size_t>(prealloc));
     std::size_t total = 0;
     while (total < size) {
         if (total == out.size())

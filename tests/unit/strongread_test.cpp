@@ -370,10 +370,16 @@ TEST_F(Hostile, TruncatedOrGarbageArchivesAreRefusedAndNotCached) {
 
 TEST_F(Hostile, LyingSizesAreCaught) {
     const std::uint32_t real = 300000;
-    readBroken(withSize(good, real - 1));  // inflates to more than it claims
-    readBroken(withSize(good, real + 1));  // inflates to less than it claims
-    readBroken(withSize(good, 100));       // far more than it claims
-    readBroken(withSize(stored, real + 7));
+    auto lying = [&](const std::string& zip, std::uint32_t claim, const char* what) {
+        SCOPED_TRACE(what);
+        return readBroken(withSize(zip, claim));
+    };
+    lying(good, real - 1, "one byte more than claimed");
+    lying(good, real + 1, "one byte less than claimed");
+    lying(good, 100, "far more than claimed");
+    std::string e = lying(good, 200u << 20, "far less than claimed, within the cap");
+    EXPECT_NE(e.find("ends after 300000 of its"), std::string::npos) << e;
+    lying(stored, real + 7, "stored, less than claimed");
     // Compressed size pointing past the end of the archive: a stored member would run on
     // into the directory; a deflated one ends where its stream ends, with the right bytes.
     for (const std::string* zip : {&stored, &good}) {
