@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "algo/file/logger.hpp"
-#include "algo/file/readstandin.hpp"
+#include "algo/file/strongread.hpp"
 #include "algo/system/sdlinit.hpp"
 #include "basic/assert.hpp"
 
@@ -87,7 +87,7 @@ void Texture::create(int width, int height) {
 
 void Texture::loadimg(const std::string& path) {
     log("start Texture.loadimg");
-    auto bytes = standin::read(path);
+    auto bytes = read(path);
     SDL_RWops* rw = SDL_RWFromMem(static_cast<void*>(bytes.data()), static_cast<int>(bytes.size()));
     if (!rw) throw SDLError("RWopsの生成に失敗。");
     SDL_Surface* s = IMG_Load_RW(rw, 1);

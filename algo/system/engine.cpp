@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "algo/file/logger.hpp"
+#include "algo/file/strongread.hpp"
 #include "algo/game/scene.hpp"
 #include "algo/game/sprite.hpp"
 #include "algo/input/easyinput.hpp"
@@ -39,6 +40,7 @@ const Module kModules[] = {
     {sdlinit::moduleStart, sdlinit::moduleEnd},
     {timer::moduleStart, timer::moduleEnd},
     {fps::moduleStart, nullptr},
+    {strongread::moduleStart, nullptr},
     {texture::moduleStart, texture::moduleEnd},
     {display::moduleStart, display::moduleEnd},
     {font::moduleStart, font::moduleEnd},
@@ -49,7 +51,6 @@ const Module kModules[] = {
     {joystick::moduleStart, joystick::moduleEnd},
     {mouse::moduleStart, mouse::moduleEnd},
     {easyinput::moduleStart, easyinput::moduleEnd},
-    // Audio loads through the resource reader, whose place is after fps (ahead of texture).
     {audio::moduleStart, audio::moduleEnd},
     {scene::moduleStart, scene::moduleEnd},
     {camera2d::moduleStart, camera2d::moduleEnd},

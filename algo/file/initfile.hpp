@@ -1,0 +1,51 @@
+#pragma once
+// Settings file: "key = value" lines kept as a map, written back sorted by key.
+#include <istream>
+#include <map>
+#include <string>
+#include <string_view>
+
+namespace algo {
+
+// Drops blanks, tabs, CR and LF from both ends.
+std::string_view trimBlank(std::string_view text);
+
+// Reads one line ending at LF, CR or CR LF (the ending is not kept). False at end of input
+// when nothing was read.
+bool readLine(std::istream& in, std::string& line);
+
+class InitFile {
+  public:
+    using Map = std::map<std::string, std::string>;  // std::string orders keys byte by byte
+
+    InitFile() = default;
+    InitFile(const InitFile&) = delete;
+    InitFile& operator=(const InitFile&) = delete;
+    // Saves; a failure is logged, never thrown.
+    virtual ~InitFile();
+
+    virtual void print() const;
+    // Remembers the name; reads the file into the map when it exists (a missing file is fine).
+    virtual void load(const std::string& filename);
+    // Writes the map to the last loaded name through a temporary file renamed over it.
+    virtual void save();
+    virtual std::string get(const std::string& key) const;
+    virtual void setDefault(const std::string& key, const std::string& value);
+    virtual void remove(const std::string& key);
+    // Value first, key second, as in lines_[key] = value.
+    virtual void set(const std::string& value, const std::string& key);
+
+    // Adds the entries of settings text to the map.
+    void parse(std::istream& in);
+    // The map in its written form.
+    std::string format() const;
+
+    const Map& lines() const { return lines_; }
+    const std::string& filename() const { return filename_; }
+
+  private:
+    Map lines_;
+    std::string filename_;
+};
+
+}  // namespace algo

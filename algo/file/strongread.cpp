@@ -1,0 +1,317 @@
+#include "algo/file/strongread.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zip.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <stdexcept>
+
+#include "algo/file/logger.hpp"
+#include "basic/assert.hpp"
+#include "util/mt.hpp"
+
+namespace algo {
+namespace strongread {
+
+bool descramble = false;
+std::uint32_t descrambleSeed = 0;
+const char kReadKey[] = "QwErTyUiOpAsDfGhJkLzXcVbNmQwErTy";
+
+namespace {
+
+// A parsed archive: the whole file image (libzip reads from it in place) and its directory.
+struct Archive {
+    Bytes image;
+    zip_t* zip = nullptr;
+    std::map<std::string, zip_uint64_t> members;  // exact stored name -> libzip index
+    std::vector<std::string> order;
+
+    Archive() = default;
+    Archive(const Archive&) = delete;
+    Archive& operator=(const Archive&) = delete;
+    ~Archive() {
+        if (zip) zip_discard(zip);
+    }
+};
+
+std::set<std::string> extensions;
+std::map<std::string, std::unique_ptr<Archive>> cache;
+
+// Above this the output buffer grows as data arrives instead of being sized from the stored
+// (possibly lying) size up front.
+constexpr std::uint64_t kTrustedPrealloc = 64ull << 20;
+
+[[noreturn]] void damaged(const std::string& archive, const std::string& member,
+                          const std::string& problem) {
+    std::string where = archive;
+    if (!member.empty()) where += " [" + member + "]";
+    throw SReadException(where + ": " + problem);
+}
+
+bool fileExists(const std::string& path) {
+    std::error_code ec;
+    return !path.empty() && std::filesystem::exists(path, ec);
+}
+
+Bytes readWholeFile(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw std::runtime_error(path + ": cannot open (" + std::strerror(errno) + ")");
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        throw std::runtime_error(path + ": cannot read (" + std::strerror(errno) + ")");
+    if (S_ISDIR(st.st_mode)) throw std::runtime_error(path + ": is a directory, not a file");
+    Bytes out(st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 4096);
+    std::size_t total = 0;
+    for (;;) {
+        if (total == out.size()) out.resize(out.size() * 2);
+        ssize_t n = ::read(fd, out.data() + total, out.size() - total);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw std::runtime_error(path + ": cannot read (" + std::strerror(errno) + ")");
+        }
+        if (n == 0) break;
+        total += static_cast<std::size_t>(n);
+    }
+    out.resize(total);
+    return out;
+}
+
+// The archive file that the lookup picks for a path that is no plain file, if any.
+std::optional<std::string> findArchive(const std::string& path) {
+    std::string current = path;
+    for (;;) {
+        std::string p = parentPath(current);
+        if (p == current) return std::nullopt;
+        current = p;
+        for (const std::string& e : extensions) {
+            std::string candidate = current + "." + e;
+            if (fileExists(candidate)) return candidate;
+        }
+    }
+}
+
+const Archive& cached(const std::string& archivePath) {
+    auto it = cache.find(archivePath);
+    BASIC_ASSERT(it != cache.end(), "archive not loaded: " + archivePath);
+    return *it->second;
+}
+
+}  // namespace
+
+std::string parentPath(const std::string& current) {
+    std::size_t slash = current.rfind('/');
+    return slash == std::string::npos ? std::string() : current.substr(0, slash);
+}
+
+std::string memberName(const std::string& path, const std::string& archivePath) {
+    std::size_t dot = archivePath.rfind('.');
+    std::size_t sep = archivePath.find_last_of("\\:");
+    std::string base = archivePath;
+    if (dot != std::string::npos && (sep == std::string::npos || dot > sep))
+        base = archivePath.substr(0, dot);
+    // Only a whole leading directory is cut: a root archive (".zip") keeps the path as it is.
+    if (path.size() > base.size() && path.compare(0, base.size(), base) == 0 &&
+        path[base.size()] == '/')
+        return path.substr(base.size() + 1);
+    return path;
+}
+
+void xorWithKey(std::uint8_t* data, std::size_t size, const std::string& key) {
+    if (key.empty()) return;
+    const std::size_t k = key.size();
+    for (std::size_t i = 0; i < size; ++i) data[i] ^= static_cast<std::uint8_t>(key[i % k]);
+}
+
+void descrambleImage(Bytes& image, const std::string& archivePath) {
+    if (image.size() % 4 != 0)
+        damaged(archivePath, {},
+                "scrambled archive length " + std::to_string(image.size()) +
+                    " is not a multiple of four");
+    xorWithKey(image.data(), image.size(), kReadKey);
+    util::mt::seed(descrambleSeed);
+    for (std::size_t i = 0; i < image.size(); i += 4) {
+        std::uint32_t w = static_cast<std::uint32_t>(image[i]) |
+                          static_cast<std::uint32_t>(image[i + 1]) << 8 |
+                          static_cast<std::uint32_t>(image[i + 2]) << 16 |
+                          static_cast<std::uint32_t>(image[i + 3]) << 24;
+        w ^= util::mt::next();
+        image[i] = static_cast<std::uint8_t>(w);
+        image[i + 1] = static_cast<std::uint8_t>(w >> 8);
+        image[i + 2] = static_cast<std::uint8_t>(w >> 16);
+        image[i + 3] = static_cast<std::uint8_t>(w >> 24);
+    }
+}
+
+void loadArchiveImage(const std::string& archivePath, Bytes image, const std::string& forMember) {
+    if (cache.count(archivePath)) return;
+    if (descramble) descrambleImage(image, archivePath);
+    if (image.size() < 4)
+        damaged(archivePath, forMember,
+                "archive of " + std::to_string(image.size()) + " bytes is too short");
+    // The first four bytes are never trusted: whatever stands there, it is a local header.
+    image[0] = 0x50;
+    image[1] = 0x4B;
+    image[2] = 0x03;
+    image[3] = 0x04;
+
+    auto archive = std::make_unique<Archive>();
+    archive->image = std::move(image);
+    zip_error_t err;
+    zip_error_init(&err);
+    zip_source_t* src =
+        zip_source_buffer_create(archive->image.data(), archive->image.size(), 0, &err);
+    if (src) archive->zip = zip_open_from_source(src, ZIP_RDONLY, &err);
+    if (!archive->zip) {
+        std::string reason = zip_error_strerror(&err);
+        zip_error_fini(&err);
+        if (src) zip_source_free(src);
+        damaged(archivePath, forMember, "not a readable ZIP archive (" + reason + ")");
+    }
+    zip_error_fini(&err);
+
+    zip_int64_t count = zip_get_num_entries(archive->zip, 0);
+    if (count < 0) damaged(archivePath, forMember, "unreadable archive directory");
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const auto index = static_cast<zip_uint64_t>(i);
+        const char* name = zip_get_name(archive->zip, index, ZIP_FL_ENC_RAW);
+        if (!name)
+            damaged(archivePath, forMember,
+                    "unreadable name of directory entry " + std::to_string(i));
+        if (archive->members.emplace(name, index).second) archive->order.emplace_back(name);
+    }
+    cache.emplace(archivePath, std::move(archive));
+}
+
+void loadArchive(const std::string& archivePath, const std::string& forMember) {
+    if (!fileExists(archivePath)) throw SReadException("zipがないです。");
+    if (cache.count(archivePath)) return;
+    loadArchiveImage(archivePath, readWholeFile(archivePath), forMember);
+}
+
+Bytes extractMember(const std::string& archivePath, const std::string& member) {
+    const Archive& archive = cached(archivePath);
+    auto it = archive.members.find(member);
+    if (it == archive.members.end()) throw SReadException("zip内にファイルがありません。");
+    const zip_uint64_t index = it->second;
+
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_stat_index(archive.zip, index, 0, &st) != 0)
+        damaged(archivePath, member,
+                std::string("unreadable entry (") + zip_strerror(archive.zip) + ")");
+    const zip_uint64_t needed = ZIP_STAT_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_ENCRYPTION_METHOD;
+    if ((st.valid & needed) != needed) damaged(archivePath, member, "incomplete directory entry");
+    if (st.encryption_method != ZIP_EM_NONE) damaged(archivePath, member, "member is encrypted");
+    if (st.comp_method != ZIP_CM_STORE && st.comp_method != ZIP_CM_DEFLATE)
+        damaged(archivePath, member,
+                "compression method " + std::to_string(st.comp_method) + " is not supported");
+    if (st.size > kMaxMemberSize)
+        damaged(archivePath, member,
+                "member claims " + std::to_string(st.size) +
+                    " bytes, more than the 256 MiB a member may have");
+
+    if (st.comp_method == ZIP_CM_STORE && (st.valid & ZIP_STAT_COMP_SIZE) &&
+        st.comp_size != st.size)
+        damaged(archivePath, member,
+                "stored member claims " + std::to_string(st.size) + " bytes but holds " +
+                    std::to_string(st.comp_size));
+
+    zip_file_t* file = zip_fopen_index(archive.zip, index, 0);
+    if (!file)
+        damaged(archivePath, member,
+                std::string("cannot open member (") + zip_strerror(archive.zip) + ")");
+    struct Closer {
+        zip_file_t* f;
+        ~Closer() { zip_fclose(f); }
+    } closer{file};
+    auto readError = [&] {
+        damaged(
+            archivePath, member,
+            std::string("damaged member (") + zip_error_strerror(zip_file_get_error(file)) + ")");
+    };
+
+    const std::uint64_t size = st.size;
+    // Deflate cannot expand more than 1032:1, so a larger claim is not taken at its word.
+    std::uint64_t prealloc = std::min(size, kTrustedPrealloc);
+    if (st.valid & ZIP_STAT_COMP_SIZE && st.comp_size < prealloc / 1032)
+        prealloc = std::min(size, st.comp_size * 1032 + 4096);
+    Bytes out(static_cast<std::size_t>(prealloc));
+    std::size_t total = 0;
+    while (total < size) {
+        if (total == out.size())
+            out.resize(static_cast<std::size_t>(std::min<std::uint64_t>(size, out.size() * 2)));
+        zip_int64_t n = zip_fread(file, out.data() + total, out.size() - total);
+        if (n < 0) readError();
+        if (n == 0) break;
+        total += static_cast<std::size_t>(n);
+    }
+    if (total < size)
+        damaged(archivePath, member,
+                "member ends after " + std::to_string(total) + " of its " + std::to_string(size) +
+                    " bytes");
+    // Reading on to the end also makes libzip check the CRC.
+    std::uint8_t extra;
+    zip_int64_t n = zip_fread(file, &extra, 1);
+    if (n < 0) readError();
+    if (n > 0)
+        damaged(archivePath, member,
+                "member holds more than its stored size of " + std::to_string(size) + " bytes");
+    return out;
+}
+
+std::vector<std::string> memberNames(const std::string& archivePath) {
+    return cached(archivePath).order;
+}
+
+bool isCached(const std::string& archivePath) {
+    return cache.count(archivePath) != 0;
+}
+
+void clearCache() {
+    cache.clear();
+}
+
+void moduleStart() {
+    log("Strongread ctor ..");
+    extensions.insert("zip");
+}
+
+}  // namespace strongread
+
+Bytes read(const std::string& path) {
+    if (strongread::fileExists(path)) return strongread::readWholeFile(path);
+    std::optional<std::string> archive = strongread::findArchive(path);
+    if (!archive) throw SReadException("スキャンしてもファイルがありません。[" + path + "]");
+    std::string member = strongread::memberName(path, *archive);
+    strongread::loadArchive(*archive, member);
+    return strongread::extractMember(*archive, member);
+}
+
+std::istringstream openStream(const std::string& path) {
+    Bytes bytes = read(path);
+    return std::istringstream(std::string(bytes.begin(), bytes.end()), std::ios::binary);
+}
+
+bool exists(const std::string& path) {
+    if (strongread::fileExists(path)) return true;
+    std::optional<std::string> archive = strongread::findArchive(path);
+    if (!archive) return false;
+    std::string member = strongread::memberName(path, *archive);
+    strongread::loadArchive(*archive, member);
+    return strongread::cached(*archive).members.count(member) != 0;
+}
+
+}  // namespace algo
