@@ -1,18 +1,13 @@
 #pragma once
-// Temporary: plain-file reads until the archive-aware resource reader lands.
+// Temporary: forwards to the resource reader now that both are on this branch.
 #include <cstdint>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "algo/file/strongread.hpp"
+
 namespace algo::standin {
 
-inline std::vector<std::uint8_t> read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot open " + path);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
+inline std::vector<std::uint8_t> read(const std::string& path) { return algo::read(path); }
 
 }  // namespace algo::standin

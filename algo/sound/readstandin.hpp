@@ -1,21 +1,15 @@
 #pragma once
-// TEMPORARY: reads a data path as a plain file until the resource reader lands on main;
-// then music and effects read through it and this header goes away.
+// TEMPORARY: forwards to the resource reader now that both are on this branch.
 #include <cstdint>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "algo/file/strongread.hpp"
 
 namespace algo::sound_data {
 
 using Bytes = std::vector<std::uint8_t>;
 
-inline Bytes read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read data file: " + path);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+inline Bytes read(const std::string& path) { return algo::read(path); }
 
 }  // namespace algo::sound_data
