@@ -51,6 +51,7 @@ const Module kModules[] = {
     {joystick::moduleStart, joystick::moduleEnd},
     {mouse::moduleStart, mouse::moduleEnd},
     {easyinput::moduleStart, easyinput::moduleEnd},
+    // Audio loads through the resource reader, whose place is after fps (ahead of texture).
     {audio::moduleStart, audio::moduleEnd},
     {scene::moduleStart, scene::moduleEnd},
     {camera2d::moduleStart, camera2d::moduleEnd},
