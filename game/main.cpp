@@ -10,12 +10,105 @@
 #include "algo/game/scene.hpp"
 #include "algo/input/event.hpp"
 #include "algo/sound/audio.hpp"
+#include "algo/sound/se.hpp"
 #include "algo/surface/display.hpp"
+#include "algo/surface/texture.hpp"
 #include "algo/timer/fps.hpp"
 #include "basic/error.hpp"
+#include "basic/singleton.hpp"
+#include "game/lifeball.hpp"
 #include "game/main_bn.hpp"
+#include "game/rabbit.hpp"
+#include "game/sceneclear.hpp"
+#include "game/scenegame.hpp"
+#include "game/scenegameover.hpp"
+#include "game/scenestart.hpp"
 
 namespace game {
+
+namespace {
+
+SoundTable gSoundTable;
+algo::Texture* gMapTexture = nullptr;
+algo::Texture* gCharaTexture = nullptr;
+
+// The effects in the order they are loaded.
+const char* const kSoundKeys[] = {"dos", "getstar", "hukkatsu", "select", "sibo", "jump"};
+
+std::unique_ptr<algo::Texture> keyedTexture(const std::string& path) {
+    auto t = std::make_unique<algo::Texture>(path);
+    t->setColorKeyFromPixel(true);
+    return t;
+}
+
+}  // namespace
+
+SoundTable& soundTable() {
+    return gSoundTable;
+}
+
+namespace {
+void (*gSoundObserver)(const std::string&) = nullptr;
+}
+
+void setSoundObserver(void (*observer)(const std::string& key)) {
+    gSoundObserver = observer;
+}
+
+void playSound(const std::string& key) {
+    algo::Sound& sound = *gSoundTable.at(key);
+    if (gSoundObserver) gSoundObserver(key);
+    sound.play();
+}
+
+algo::Texture& mapTexture() {
+    BASIC_ASSERT(gMapTexture != nullptr, "mapTexture before the game's module start");
+    return *gMapTexture;
+}
+
+algo::Texture& charaTexture() {
+    BASIC_ASSERT(gCharaTexture != nullptr, "charaTexture before the game's module start");
+    return *gCharaTexture;
+}
+
+struct MainModule::Parts {
+    std::unique_ptr<basic::SingletonOwner<SceneStart_>> start;
+    std::unique_ptr<basic::SingletonOwner<SceneClear_>> clear;
+    std::unique_ptr<basic::SingletonOwner<SceneGameOver_>> gameOver;
+    std::unique_ptr<algo::Texture> map;
+    std::unique_ptr<algo::Texture> chara;
+    std::unique_ptr<basic::SingletonOwner<SceneGame_>> game;
+
+    ~Parts() {
+        // Actors hold no resources; only put them back so a later start finds full pools.
+        Rabbit::clearAll();
+        DeadRabbit::clearAll();
+        LifeBall::clearAll();
+        gSoundTable.clear();  // before the audio module closes the device
+        game.reset();
+        gMapTexture = nullptr;
+        gCharaTexture = nullptr;
+        chara.reset();
+        map.reset();
+        gameOver.reset();
+        clear.reset();
+        start.reset();
+    }
+};
+
+MainModule::MainModule() : parts_(std::make_unique<Parts>()) {
+    parts_->start = std::make_unique<basic::SingletonOwner<SceneStart_>>();
+    parts_->clear = std::make_unique<basic::SingletonOwner<SceneClear_>>();
+    parts_->gameOver = std::make_unique<basic::SingletonOwner<SceneGameOver_>>();
+    parts_->map = keyedTexture("data/map.bmp");
+    gMapTexture = parts_->map.get();
+    parts_->chara = keyedTexture("data/chara.bmp");
+    gCharaTexture = parts_->chara.get();
+    parts_->game = std::make_unique<basic::SingletonOwner<SceneGame_>>();
+    // The actor pools (128 objects per class) are made by the classes' static initialisation.
+}
+
+MainModule::~MainModule() = default;
 
 Options parseOptions(const std::vector<std::string>& args, std::string& error) {
     Options options;
@@ -46,19 +139,35 @@ bool askFullScreen() {
 }
 
 int runGame(const Options& options) {
-    bool full =
+    const bool full =
         options.screen == Screen::FullScreen || (options.screen == Screen::Ask && askFullScreen());
-    algo::Display_::instance().setVideoMode(512, 512, 16, full);
+    auto& display = algo::Display_::instance();
+    display.setVideoMode(512, 512, 16, full);
     algo::setFPS(60);
-    algo::Audio_::instance().open(22050, 0x8010, 2, 1024);  // AUDIO_S16LSB
+    algo::Audio_::instance().open(22050, 0x8010, 2, 1024);
+
+    gSoundTable.clear();
+    for (const char* key : kSoundKeys)
+        gSoundTable[key] = std::make_unique<algo::Sound>(std::string("data/") + key + ".wav", true);
+
     auto& scenes = algo::SceneControl_::instance();
+    scenes.change(SceneStart_::instance(), {});
+    if (options.startLevel > 0)
+        scenes.push(SceneGame_::instance(), {{"map", basic::Element::of<int>(options.startLevel)},
+                                             {"time", basic::Element::of<int>(1)}});
+
+    auto& events = algo::EventControl_::instance();
+    PassObserver* observer = options.observer;
     for (;;) {
-        if (!algo::EventControl_::instance().poll()) break;
+        if (observer && !observer->beforePass()) break;
+        if (!events.poll()) break;
         scenes.update();
-        if (algo::waitFrame()) {
+        const bool drawn = algo::waitFrame();
+        if (drawn) {
             scenes.draw();
-            algo::Display_::instance().flip();
+            display.flip();
         }
+        if (observer) observer->afterPass(drawn);
     }
     return 0;
 }

@@ -1,14 +1,35 @@
 #pragma once
 // The game's entry point, its shared objects and the main loop.
+#include <cstdint>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
+
+namespace algo {
+class Texture;
+class Sound;
+}  // namespace algo
 
 namespace game {
 
 enum class Screen { Ask, FullScreen, Window };
 
+// Watches the main loop pass by pass (the replay runner); the game itself has none.
+class PassObserver {
+  public:
+    virtual ~PassObserver() = default;
+    // Before the pass's poll; false ends the loop as a quit would.
+    virtual bool beforePass() = 0;
+    // After the pass: update, and draw and flip when `drawn`.
+    virtual void afterPass(bool drawn) = 0;
+};
+
 struct Options {
     Screen screen = Screen::Ask;
+    // Above 0: start as if the title had pushed the play scene with this level.
+    std::int32_t startLevel = 0;
+    PassObserver* observer = nullptr;
 };
 
 // Reads --fullscreen / --window; anything else is an error message in `error`.
@@ -23,5 +44,33 @@ int entry(const Options& options);
 
 // The game itself, without the handler: open everything, title scene, main loop.
 int runGame(const Options& options);
+
+// The six sound effects by key ("dos", "getstar", "hukkatsu", "select", "sibo", "jump"),
+// filled by runGame. A missing key is an std::out_of_range.
+using SoundTable = std::map<std::string, std::unique_ptr<algo::Sound>>;
+SoundTable& soundTable();
+// Plays the effect under `key` and tells the sound observer, if any.
+void playSound(const std::string& key);
+// Called with the key of every effect the game starts, whether or not the mixer had a free
+// channel or an open device for it: the replay trace stays the same on every machine.
+void setSoundObserver(void (*observer)(const std::string& key));
+
+// Tile sheet and character sheet, loaded by the game's module start.
+algo::Texture& mapTexture();
+algo::Texture& charaTexture();
+
+// The game's module start and end: scene singletons, shared textures, actor pools, in that
+// order; released in reverse. Lives between the engine's start and its end.
+class MainModule {
+  public:
+    MainModule();
+    ~MainModule();
+    MainModule(const MainModule&) = delete;
+    MainModule& operator=(const MainModule&) = delete;
+
+  private:
+    struct Parts;
+    std::unique_ptr<Parts> parts_;
+};
 
 }  // namespace game

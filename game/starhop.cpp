@@ -14,5 +14,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "starhop: %s\n", error.c_str());
         return 2;
     }
-    return algo::runProgram([&] { return game::entry(options); });
+    return algo::runProgram([&] {
+        game::MainModule module;  // scenes, shared textures, actor pools
+        return game::entry(options);
+    });
 }

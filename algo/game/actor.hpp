@@ -46,7 +46,7 @@ class ActorTable : public Actor {
         }
         T& actor = *object;
         list[cursor] = std::move(object);
-        actor.index = cursor;
+        static_cast<ActorTable&>(actor).index = cursor;  // T may carry a base class's index too
         actor.start(args);
         return actor;
     }

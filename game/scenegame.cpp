@@ -1,0 +1,113 @@
+#include "game/scenegame.hpp"
+
+#include <SDL.h>
+
+#include <cstdio>
+
+#include "algo/file/strongread.hpp"
+#include "algo/sound/music.hpp"
+#include "algo/surface/display.hpp"
+#include "game/lifeball.hpp"
+#include "game/main.hpp"
+#include "game/rabbit.hpp"
+#include "game/sceneclear.hpp"
+
+namespace game {
+
+namespace {
+constexpr double kSecondsPerPass = 1.0 / 60;
+constexpr std::int32_t kCountdown = 60;
+}  // namespace
+
+SceneGame_::SceneGame_() = default;
+
+std::string SceneGame_::timeText() const {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.02f", static_cast<float>(time_ * kSecondsPerPass));
+    return text;
+}
+SceneGame_::~SceneGame_() = default;
+
+void SceneGame_::init(const basic::Args& args) {
+    Rabbit::clearAll();
+    DeadRabbit::clearAll();
+    LifeBall::clearAll();
+
+    clearTexture_.loadimg("data/clear.bmp");
+    clearTexture_.setColorKeyFromPixel(true);
+    level_ = args.at("map").unpack<int>();
+    time_ = args.at("time").unpack<int>();
+
+    const std::string path = levelPath(level_);
+    algo::Texture levelTexture(path);
+    const SDL_Surface* s = levelTexture.surface();
+    checkLevelShape(path, LevelShape{s->format->BitsPerPixel, s->format->palette != nullptr, s->w,
+                                     s->h, s->pitch});
+
+    music_.reset();  // the previous level's, so one level's music at a time stays registered
+    music_ = std::make_unique<algo::Music>(level_ < 5 ? "data/jump.ogg" : "data/jump2.ogg", true);
+    music_->playLoop();
+
+    std::int32_t startX = 0, startY = 0;
+    const std::uint8_t* pixels = levelTexture.lock().data();
+    rest_ = readLevel(pixels, map_, startX, startY);
+    levelTexture.unlock();
+
+    LifeBall::create({{"color", basic::Element::of<int>(0)},
+                      {"left", basic::Element::of<bool>(false)},
+                      {"map", basic::Element::of<MapView>(MapView::of(map_))},
+                      {"rest", basic::Element::of<int>(rest_)},
+                      {"x", basic::Element::of<int>(startX)},
+                      {"y", basic::Element::of<int>(startY)},
+                      {"sx", basic::Element::of<int>(0)},
+                      {"sy", basic::Element::of<int>(0)}});
+}
+
+void SceneGame_::update() {
+    time_ += 1;
+    if (-kCountdown < rest_ && rest_ <= 0) {
+        for (auto& column : map_)
+            for (auto& cell : column)
+                if (cell == kSolidVanishing || cell == kDeadlyVanishing) cell = kEmpty;
+        rest_ -= 1;
+    } else if (rest_ <= -kCountdown) {
+        auto& scenes = algo::SceneControl_::instance();
+        // Through the resource reader, so levels packed in data.zip count as well.
+        if (algo::exists(levelPath(level_ + 1)))
+            scenes.replace(SceneGame_::instance(), {{"map", basic::Element::of<int>(level_ + 1)},
+                                                    {"time", basic::Element::of<int>(time_)}});
+        else
+            scenes.replace(SceneClear_::instance(), {{"time", basic::Element::of<int>(time_)}});
+        return;
+    }
+    Rabbit::updateAll();
+    DeadRabbit::updateAll();
+    LifeBall::updateAll();
+}
+
+void SceneGame_::draw() {
+    auto& d = algo::Display_::instance();
+    d.fill(255, 255, 255);
+    auto& tiles = mapTexture();
+    for (int a = 0; a < kGridSize; ++a) {
+        for (int b = 0; b < kGridSize; ++b) {
+            const int t = map_[b][a];
+            SDL_Rect src{static_cast<Sint16>((t % 4) * 16), static_cast<Sint16>((t / 4) * 16), 16,
+                         16};
+            tiles.draw(&src, d, static_cast<std::int16_t>(16 + 15 * b),
+                       static_cast<std::int16_t>(16 + 15 * a));
+        }
+    }
+    DeadRabbit::drawAll();
+    Rabbit::drawAll();
+    LifeBall::drawAll();
+    if (rest_ < 0) {
+        const std::int32_t k = 256 / -rest_;
+        d.drawRect(0, 0, 512, static_cast<std::int16_t>(260 - k), 0, 0, 0, 255, true);
+        d.drawRect(0, static_cast<std::int16_t>(252 + k), 512, 512, 0, 0, 0, 255, true);
+        clearTexture_.draw(nullptr, d, 220, 117);
+    }
+    d.drawString(400, 8, "Time: " + timeText(), 0, 0, 0, 255);
+}
+
+}  // namespace game

@@ -1,0 +1,50 @@
+#pragma once
+// Play: one level from its bitmap, the actors on it, the elapsed time, the closing curtain.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "algo/game/scene.hpp"
+#include "algo/surface/texture.hpp"
+#include "basic/singleton.hpp"
+#include "game/level.hpp"
+
+namespace algo {
+class Music;
+}
+
+namespace game {
+
+class SceneGame_ : public algo::Scene, public basic::Singleton<SceneGame_> {
+  public:
+    void init(const basic::Args& args) override;
+    void exit() override {}
+    void update() override;
+    void draw() override;
+
+    // Stars still to collect; from 0 down to -60 the closing countdown.
+    std::int32_t rest() const { return rest_; }
+    void decrementRest() { rest_ -= 1; }
+    std::int32_t level() const { return level_; }
+    std::int32_t time() const { return time_; }
+    MapView map() { return MapView::of(map_); }
+    // The seconds shown in the corner ("0.02" on the first frame of a game).
+    std::string timeText() const;
+
+    ~SceneGame_();
+
+  private:
+    template <class U, class... Args>
+    friend class basic::SingletonOwner;
+    SceneGame_();
+
+    algo::Texture clearTexture_;
+    Grid map_{};
+    std::int32_t rest_ = 0;
+    std::int32_t level_ = 0;
+    std::int32_t time_ = 0;
+    // The running level's music; released when the next level starts its own.
+    std::unique_ptr<algo::Music> music_;
+};
+
+}  // namespace game
