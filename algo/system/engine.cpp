@@ -6,6 +6,7 @@
 
 #include "algo/file/logger.hpp"
 #include "algo/game/scene.hpp"
+#include "algo/system/lua.hpp"
 #include "algo/system/sdlinit.hpp"
 #include "algo/timer/fps.hpp"
 #include "algo/timer/timer.hpp"
@@ -29,6 +30,7 @@ const Module kModules[] = {
     {timer::moduleStart, timer::moduleEnd},
     {fps::moduleStart, nullptr},
     {scene::moduleStart, scene::moduleEnd},
+    {lua::moduleStart, lua::moduleEnd},
 };
 constexpr int kModuleCount = static_cast<int>(sizeof kModules / sizeof kModules[0]);
 
