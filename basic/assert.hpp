@@ -7,13 +7,13 @@
 namespace basic {
 
 class AssertError : public Error {
-public:
+  public:
     AssertError(std::string file, int line, const std::string& message);
     const std::string& file() const { return file_; }
     int line() const { return line_; }
     const std::string& message() const { return message_; }
 
-private:
+  private:
     std::string file_;
     int line_;
     std::string message_;
@@ -26,9 +26,9 @@ std::string sourcePath(const char* file);
 
 }  // namespace basic
 
-#define BASIC_ASSERT(cond, msg)                                                        \
-    do {                                                                               \
-        if (!(cond)) ::basic::assertFailed(__FILE__, __LINE__, (msg));                 \
+#define BASIC_ASSERT(cond, msg)                                        \
+    do {                                                               \
+        if (!(cond)) ::basic::assertFailed(__FILE__, __LINE__, (msg)); \
     } while (0)
 
 // Index errors of the containers: std::out_of_range carrying file and line.

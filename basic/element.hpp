@@ -16,7 +16,7 @@ namespace basic {
 std::string typeName(const std::type_info& t);
 
 class Element {
-public:
+  public:
     Element() = default;
 
     template <class T>
@@ -38,8 +38,7 @@ public:
     template <class T>
     T unpack() const {
         static_assert(std::is_trivially_copyable_v<T>, "Element holds plain values only");
-        if (type_ == nullptr || *type_ != typeid(T))
-            mismatch(typeid(T));
+        if (type_ == nullptr || *type_ != typeid(T)) mismatch(typeid(T));
         if (!data_ || data_->size() < sizeof(T)) BASIC_INDEX_ERROR("unpack past the packed bytes");
         T value;
         std::memcpy(&value, data_->data(), sizeof(T));
@@ -49,7 +48,7 @@ public:
     bool empty() const { return !data_; }
     std::string storedTypeName() const;
 
-private:
+  private:
     [[noreturn]] void mismatch(const std::type_info& requested) const;
 
     const std::type_info* type_ = nullptr;

@@ -6,7 +6,7 @@
 namespace basic {
 
 class Error : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
     virtual std::string toString() const { return what(); }
 };

@@ -11,17 +11,17 @@
 namespace basic {
 
 class PoolExeption : public std::exception {
-public:
+  public:
     explicit PoolExeption(std::string message) : message_(std::move(message)) {}
     const char* what() const noexcept override { return message_.c_str(); }
 
-private:
+  private:
     std::string message_;
 };
 
 template <class T>
 class Pool {
-public:
+  public:
     using Handle = std::unique_ptr<T>;
 
     Pool(std::uint32_t size, bool doNew) {
@@ -93,7 +93,7 @@ public:
         std::printf("allocSize = %d\n", static_cast<int>(allocSize_));
     }
 
-private:
+  private:
     std::vector<Handle> free_;
     bool doNew_ = false;
     std::uint32_t allocSize_ = 0;

@@ -10,9 +10,10 @@ namespace basic {
 
 template <class T>
 class Singleton {
-public:
+  public:
     static T& instance() {
-        BASIC_ASSERT(instance_ != nullptr, std::string("singleton not created: ") + typeid(T).name());
+        BASIC_ASSERT(instance_ != nullptr,
+                     std::string("singleton not created: ") + typeid(T).name());
         return *instance_;
     }
     static bool exists() { return instance_ != nullptr; }
@@ -20,11 +21,11 @@ public:
     Singleton(const Singleton&) = delete;
     Singleton& operator=(const Singleton&) = delete;
 
-protected:
+  protected:
     Singleton() = default;
     ~Singleton() = default;
 
-private:
+  private:
     template <class U, class... Args>
     friend class SingletonOwner;
     static inline T* instance_ = nullptr;
@@ -33,7 +34,7 @@ private:
 // Owns the one instance for as long as it lives; the start-up sequence holds these.
 template <class T, class... Args>
 class SingletonOwner {
-public:
+  public:
     explicit SingletonOwner(Args... args) : object_(new T(std::forward<Args>(args)...)) {
         BASIC_ASSERT(Singleton<T>::instance_ == nullptr, "singleton created twice");
         Singleton<T>::instance_ = object_.get();
@@ -45,7 +46,7 @@ public:
     SingletonOwner(const SingletonOwner&) = delete;
     SingletonOwner& operator=(const SingletonOwner&) = delete;
 
-private:
+  private:
     std::unique_ptr<T> object_;
 };
 

@@ -8,7 +8,7 @@ namespace basic {
 
 template <class T>
 class Stack {
-public:
+  public:
     void push(const T& x) { items_.push_back(x); }
     T pop() {
         if (items_.empty()) BASIC_INDEX_ERROR("pop on an empty stack");
@@ -24,7 +24,7 @@ public:
     bool empty() const { return items_.empty(); }
     std::size_t size() const { return items_.size(); }
 
-private:
+  private:
     std::vector<T> items_;
 };
 

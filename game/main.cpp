@@ -8,6 +8,7 @@
 
 #include "algo/file/logger.hpp"
 #include "algo/game/scene.hpp"
+#include "algo/input/event.hpp"
 #include "algo/timer/fps.hpp"
 #include "basic/error.hpp"
 #include "game/main_bn.hpp"
@@ -43,12 +44,13 @@ bool askFullScreen() {
 }
 
 int runGame(const Options& options) {
-    bool full = options.screen == Screen::FullScreen ||
-                (options.screen == Screen::Ask && askFullScreen());
+    bool full =
+        options.screen == Screen::FullScreen || (options.screen == Screen::Ask && askFullScreen());
     (void)full;
     algo::setFPS(60);
     auto& scenes = algo::SceneControl_::instance();
     for (;;) {
+        if (!algo::EventControl_::instance().poll()) break;
         scenes.update();
         if (algo::waitFrame()) scenes.draw();
     }

@@ -4,11 +4,17 @@
 
 namespace algo {
 
-Scene& SceneControl_::current() const { return *stack_.top(); }
+Scene& SceneControl_::current() const {
+    return *stack_.top();
+}
 
-void SceneControl_::update() { stack_.top()->update(); }
+void SceneControl_::update() {
+    stack_.top()->update();
+}
 
-void SceneControl_::draw() { stack_.top()->draw(); }
+void SceneControl_::draw() {
+    stack_.top()->draw();
+}
 
 void SceneControl_::change(Scene& scene, const basic::Args& args) {
     if (!stack_.empty()) stack_.top()->exit();
@@ -38,8 +44,12 @@ namespace scene {
 namespace {
 std::unique_ptr<basic::SingletonOwner<SceneControl_>> owner;
 }
-void moduleStart() { owner = std::make_unique<basic::SingletonOwner<SceneControl_>>(); }
-void moduleEnd() { owner.reset(); }
+void moduleStart() {
+    owner = std::make_unique<basic::SingletonOwner<SceneControl_>>();
+}
+void moduleEnd() {
+    owner.reset();
+}
 }  // namespace scene
 
 }  // namespace algo

@@ -7,7 +7,7 @@
 namespace algo {
 
 class Scene {
-public:
+  public:
     virtual ~Scene() = default;
     virtual void init(const basic::Args& args) = 0;
     virtual void exit() = 0;
@@ -16,7 +16,7 @@ public:
 };
 
 class SceneControl_ : public basic::Singleton<SceneControl_> {
-public:
+  public:
     Scene& current() const;
     void update();
     void draw();
@@ -28,7 +28,7 @@ public:
 
     std::size_t depth() const { return stack_.size(); }
 
-private:
+  private:
     basic::Stack<Scene*> stack_;
 };
 

@@ -6,6 +6,11 @@
 
 #include "algo/file/logger.hpp"
 #include "algo/game/scene.hpp"
+#include "algo/input/easyinput.hpp"
+#include "algo/input/event.hpp"
+#include "algo/input/joystick.hpp"
+#include "algo/input/keyboard.hpp"
+#include "algo/input/mouse.hpp"
 #include "algo/system/lua.hpp"
 #include "algo/system/sdlinit.hpp"
 #include "algo/timer/fps.hpp"
@@ -29,6 +34,13 @@ const Module kModules[] = {
     {sdlinit::moduleStart, sdlinit::moduleEnd},
     {timer::moduleStart, timer::moduleEnd},
     {fps::moduleStart, nullptr},
+    // Input: the pump first; the keyboard registers its updater before EasyInput does, so
+    // EasyInput always counts this pass's key snapshot.
+    {event::moduleStart, event::moduleEnd},
+    {keyboard::moduleStart, keyboard::moduleEnd},
+    {joystick::moduleStart, joystick::moduleEnd},
+    {mouse::moduleStart, mouse::moduleEnd},
+    {easyinput::moduleStart, easyinput::moduleEnd},
     {scene::moduleStart, scene::moduleEnd},
     {lua::moduleStart, lua::moduleEnd},
 };

@@ -5,7 +5,7 @@
 namespace algo {
 
 class Engine {
-public:
+  public:
     // Runs every module start; if one fails, the error is written to standard error, the
     // modules already started are ended, and the error is rethrown.
     Engine();
@@ -13,7 +13,7 @@ public:
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
-private:
+  private:
     int started_ = 0;
 };
 

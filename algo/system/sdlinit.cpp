@@ -6,7 +6,9 @@
 
 namespace algo {
 
-std::string SDLError::toString() const { return std::string(what()) + " / sdl:" + SDL_GetError(); }
+std::string SDLError::toString() const {
+    return std::string(what()) + " / sdl:" + SDL_GetError();
+}
 
 namespace sdlinit {
 

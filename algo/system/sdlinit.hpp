@@ -7,7 +7,7 @@
 namespace algo {
 
 class SDLError : public basic::Error {
-public:
+  public:
     explicit SDLError(const std::string& message) : basic::Error(message) {}
     // The message, " / sdl:", then SDL's own reason as it stands when asked.
     std::string toString() const override;

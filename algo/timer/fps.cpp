@@ -18,8 +18,8 @@ void setFPS(std::uint16_t rate) {
 }
 
 bool waitFrame() {
-    auto remaining = static_cast<std::int32_t>(last_ + static_cast<std::uint32_t>(interval_) -
-                                               clock.ticks());
+    auto remaining =
+        static_cast<std::int32_t>(last_ + static_cast<std::uint32_t>(interval_) - clock.ticks());
     if (remaining > 0) clock.delay(static_cast<std::uint32_t>(remaining));
     last_ = clock.ticks();
     return !(clock.ticks() > last_ + static_cast<std::uint32_t>(interval_));
@@ -27,10 +27,18 @@ bool waitFrame() {
 
 namespace fps {
 
-Clock realClock() { return Clock{&getTicks, &delay}; }
-void setClock(Clock c) { clock = c; }
-std::int32_t interval() { return interval_; }
-std::uint32_t last() { return last_; }
+Clock realClock() {
+    return Clock{&getTicks, &delay};
+}
+void setClock(Clock c) {
+    clock = c;
+}
+std::int32_t interval() {
+    return interval_;
+}
+std::uint32_t last() {
+    return last_;
+}
 
 void moduleStart() {
     log("FPS ctor ..");

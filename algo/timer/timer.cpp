@@ -7,9 +7,13 @@
 
 namespace algo {
 
-std::uint32_t getTicks() { return SDL_GetTicks(); }
+std::uint32_t getTicks() {
+    return SDL_GetTicks();
+}
 
-void delay(std::uint32_t ms) { SDL_Delay(ms); }
+void delay(std::uint32_t ms) {
+    SDL_Delay(ms);
+}
 
 namespace timer {
 

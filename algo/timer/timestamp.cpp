@@ -15,19 +15,24 @@ std::uint64_t counter() {
 #if defined(__x86_64__) || defined(__i386__)
     return __rdtsc();
 #else
-    return static_cast<std::uint64_t>(
-        std::chrono::steady_clock::now().time_since_epoch().count());
+    return static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
 #endif
 }
 
 }  // namespace
 
-std::int64_t timestamp() { return static_cast<std::int64_t>(counter() - base); }
+std::int64_t timestamp() {
+    return static_cast<std::int64_t>(counter() - base);
+}
 
-void resetTimestamp() { base = counter(); }
+void resetTimestamp() {
+    base = counter();
+}
 
 namespace timestamp_module {
-void moduleStart() { resetTimestamp(); }
+void moduleStart() {
+    resetTimestamp();
+}
 }  // namespace timestamp_module
 
 }  // namespace algo

@@ -11,9 +11,15 @@ namespace testenv {
 extern std::string gWorkDir;
 extern FILE* gReport;
 
-const std::string& workDir() { return gWorkDir; }
-std::string sourceDir() { return STARHOP_SOURCE_DIR; }
-std::string binaryDir() { return STARHOP_BINARY_DIR; }
+const std::string& workDir() {
+    return gWorkDir;
+}
+std::string sourceDir() {
+    return STARHOP_SOURCE_DIR;
+}
+std::string binaryDir() {
+    return STARHOP_BINARY_DIR;
+}
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -73,11 +73,17 @@ TEST(Pool, ShrinkingDropsSurplusAndIterationStopsOnNonZero) {
     EXPECT_EQ(pool.allocSize(), 2u);
     EXPECT_EQ(pool.length(), 2u);
     int visited = 0;
-    EXPECT_EQ(pool.forEachIndexed([&](std::size_t i, Thing*) { ++visited; return i == 0 ? 9 : 0; }),
+    EXPECT_EQ(pool.forEachIndexed([&](std::size_t i, Thing*) {
+        ++visited;
+        return i == 0 ? 9 : 0;
+    }),
               9);
     EXPECT_EQ(visited, 1);
     std::vector<std::size_t> order;
-    pool.forEachReverseIndexed([&](std::size_t i, Thing*) { order.push_back(i); return 0; });
+    pool.forEachReverseIndexed([&](std::size_t i, Thing*) {
+        order.push_back(i);
+        return 0;
+    });
     EXPECT_EQ(order, (std::vector<std::size_t>{1, 0}));
 }
 

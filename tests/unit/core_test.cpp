@@ -60,8 +60,10 @@ struct Recorder : algo::Scene {
 
 TEST(SceneControl, HookOrderOfChangePushPopReplace) {
     auto& sc = algo::SceneControl_::instance();
-    std::vector<std::string> calls;
-    Recorder a("a", &calls), b("b", &calls), c("c", &calls);
+    // Scenes outlive the test: the stack keeps pointing at the last one.
+    static std::vector<std::string> calls;
+    static Recorder a("a", &calls), b("b", &calls), c("c", &calls);
+    calls.clear();
     sc.change(a, {});
     EXPECT_EQ(sc.depth(), 1u);
     sc.push(b, {});
@@ -80,13 +82,15 @@ TEST(SceneControl, HookOrderOfChangePushPopReplace) {
 
 TEST(SceneControl, EmptyStackOperationsAreIndexErrors) {
     auto& sc = algo::SceneControl_::instance();
-    std::vector<std::string> calls;
-    Recorder a("a", &calls);
+    static std::vector<std::string> calls;
+    static Recorder a("a", &calls);
+    sc.change(a, {});
+    calls.clear();
     sc.change(a, {});
     EXPECT_THROW(sc.pop({}), std::out_of_range);  // pops a, then nothing is left to init
     EXPECT_THROW(sc.update(), std::out_of_range);
     EXPECT_THROW(sc.push(a, {}), std::out_of_range);
-    EXPECT_EQ(calls, (std::vector<std::string>{"a.init", "a.exit"}));
+    EXPECT_EQ(calls, (std::vector<std::string>{"a.exit", "a.init", "a.exit"}));
 }
 
 // A clock the test drives: ticks advance only when told or when slept on.

@@ -1,0 +1,53 @@
+#pragma once
+// The input the game reads: 64 logical buttons fed by the keyboard and the first free
+// joystick, each counting the passes it has been held (0 up, 1 went down this pass, n held).
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "algo/input/joystick.hpp"
+#include "algo/input/keyboard.hpp"
+#include "basic/singleton.hpp"
+
+namespace algo {
+
+class EasyInput_ : public basic::Singleton<EasyInput_> {
+  public:
+    static constexpr std::uint32_t kButtonCount = 64;
+    static constexpr std::int16_t kThreshold = 16384;
+    // Directions clockwise from the top, then the buttons.
+    static constexpr std::uint32_t Up = 0;
+    static constexpr std::uint32_t Right = 1;
+    static constexpr std::uint32_t Down = 2;
+    static constexpr std::uint32_t Left = 3;
+    static constexpr std::uint32_t Button(std::uint32_t n) { return 4 + n; }
+
+    // Claims the first free joystick (if any), logs its button count, binds the default keys.
+    EasyInput_();
+    virtual ~EasyInput_() = default;
+
+    // Cursor keys for the directions, Z X C V for buttons 0 to 3.
+    virtual void setDefaultKeys();
+    virtual JoyStick& joystick();
+    virtual KeyBoard_& keyboard();
+    // The button follows this key from now on. Index below 64, key code below 323.
+    virtual void setKey(std::uint32_t index, std::uint32_t key);
+    // Advances every counter by one pass. Runs as an updater.
+    virtual void update();
+    // The counter of a button (index below 64).
+    virtual std::int32_t count(std::uint32_t index) const;
+
+  private:
+    void advance(bool held, std::uint32_t index);
+
+    std::unique_ptr<JoyStick> joystick_;
+    std::array<std::int32_t, kButtonCount> counts_{};
+    std::array<std::uint32_t, kButtonCount> keys_{};
+};
+
+namespace easyinput {
+void moduleStart();
+void moduleEnd();
+}  // namespace easyinput
+
+}  // namespace algo

@@ -1,0 +1,92 @@
+#pragma once
+// The event pump: drains SDL's queue once per pass, stops on quit, then runs the per-pass
+// updaters that keep the input devices current.
+#include <SDL.h>
+
+#include <cstdint>
+#include <cstring>
+#include <typeinfo>
+#include <unordered_map>
+#include <vector>
+
+#include "basic/singleton.hpp"
+
+namespace algo {
+
+// A method bound to an object. Two delegates are equal when both the object and the method
+// are, so a registered callback can be found again and removed.
+template <class... A>
+class Delegate {
+  public:
+    Delegate() = default;
+
+    template <class T>
+    Delegate(T& object, void (T::*method)(A...))
+        : object_(&object), type_(&typeid(T)), call_(&invoke<T>) {
+        static_assert(sizeof method <= sizeof method_, "member pointer too large");
+        std::memcpy(method_, &method, sizeof method);
+    }
+
+    explicit operator bool() const { return call_ != nullptr; }
+
+    void operator()(A... args) const { call_(*this, args...); }
+
+    friend bool operator==(const Delegate& l, const Delegate& r) {
+        if (l.object_ != r.object_) return false;
+        if ((l.type_ == nullptr) != (r.type_ == nullptr)) return false;
+        if (l.type_ != nullptr && *l.type_ != *r.type_) return false;
+        return std::memcmp(l.method_, r.method_, sizeof l.method_) == 0;
+    }
+
+  private:
+    template <class T>
+    static void invoke(const Delegate& d, A... args) {
+        void (T::*method)(A...);
+        std::memcpy(&method, d.method_, sizeof method);
+        (static_cast<T*>(d.object_)->*method)(args...);
+    }
+
+    void* object_ = nullptr;
+    const std::type_info* type_ = nullptr;
+    // Zero filled, so member pointers of any size compare byte for byte.
+    alignas(void*) unsigned char method_[2 * sizeof(void*)] = {};
+    void (*call_)(const Delegate&, A...) = nullptr;
+};
+
+class EventControl_ : public basic::Singleton<EventControl_> {
+  public:
+    using Handler = Delegate<SDL_Event*>;
+    using Updater = Delegate<>;
+
+    // Highest event type a handler may be set for.
+    static constexpr std::uint32_t kMaxEventType = 32;
+
+    virtual ~EventControl_() = default;
+
+    // The handler receives every event of these types; a type may have one handler only.
+    virtual void setHandler(const std::vector<std::uint32_t>& types, const Handler& handler);
+    // Adding an updater twice keeps one entry; removing an absent one does nothing.
+    virtual void addUpdater(const Updater& updater);
+    virtual void removeUpdater(const Updater& updater);
+    // Drains the queue; false when the program is to quit (the updaters are then skipped and
+    // what follows the quit event stays queued). Otherwise runs the updaters once.
+    virtual bool poll();
+    // Queues a quit event; the next poll returns false.
+    virtual void pushQuit();
+
+    std::size_t updaterCount() const { return updaters_.size(); }
+
+  private:
+    bool dispatch(SDL_Event& event);
+
+    std::unordered_map<std::uint32_t, Handler> handlers_;
+    // Kept in registration order, so the devices update in the order they were started.
+    std::vector<Updater> updaters_;
+};
+
+namespace event {
+void moduleStart();
+void moduleEnd();
+}  // namespace event
+
+}  // namespace algo

@@ -1,0 +1,88 @@
+#pragma once
+// One joystick device per object: the first one no other live JoyStick holds. Without a
+// device the object stays closed and every query answers 0, false or "".
+#include <SDL.h>
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace algo {
+
+namespace joystick {
+
+// The device calls a JoyStick makes. SDL's by default; a stand-in where no joystick exists.
+struct Device {
+    int (*count)();
+    SDL_Joystick* (*open)(int index);
+    int (*opened)(int index);
+    void (*close)(SDL_Joystick* handle);
+    const char* (*name)(int index);
+    int (*numAxes)(SDL_Joystick* handle);
+    int (*numBalls)(SDL_Joystick* handle);
+    int (*numHats)(SDL_Joystick* handle);
+    int (*numButtons)(SDL_Joystick* handle);
+    std::int16_t (*axis)(SDL_Joystick* handle, int axis);
+    std::uint8_t (*hat)(SDL_Joystick* handle, int hat);
+    std::uint8_t (*button)(SDL_Joystick* handle, int button);
+    int (*ball)(SDL_Joystick* handle, int ball, int* dx, int* dy);
+};
+
+const Device& sdlDevice();
+// JoySticks made afterwards use this device (nullptr: SDL's); each keeps the one it was made
+// with, so the device must outlive them.
+void setDevice(const Device* device);
+
+// Number of devices attached.
+int numJoysticks();
+
+void moduleStart();
+void moduleEnd();
+
+}  // namespace joystick
+
+class JoyStick {
+  public:
+    JoyStick();
+    virtual ~JoyStick();
+    JoyStick(const JoyStick&) = delete;
+    JoyStick& operator=(const JoyStick&) = delete;
+
+    // Adds the motion of every trackball since the last call to its totals. Runs as an
+    // updater while the device is open.
+    virtual void update();
+    virtual bool isOpened() const;
+    virtual std::int16_t axisX() const;
+    virtual std::int16_t axisY() const;
+    // A value above 0 becomes the threshold; returns the threshold either way.
+    virtual std::int16_t setThreshold(std::int16_t value);
+    // An axis strictly beyond the threshold in that direction.
+    virtual bool isLeft() const;
+    virtual bool isRight() const;
+    virtual bool isUp() const;
+    virtual bool isDown() const;
+    virtual std::uint8_t hat(int number) const;
+    virtual bool button(int number) const;
+    // Accumulated trackball totals; 0 without trackballs, else the ball must exist.
+    virtual std::int32_t ballX(std::uint32_t ball) const;
+    virtual std::int32_t ballY(std::uint32_t ball) const;
+    virtual std::string name() const;
+    virtual int numAxes() const;
+    virtual int numBalls() const;
+    virtual int numHats() const;
+    virtual int numButtons() const;
+
+    // SDL device index held, -1 when closed.
+    int index() const { return index_; }
+
+  private:
+    const joystick::Device* device_;
+    bool enabled_ = false;
+    SDL_Joystick* handle_ = nullptr;
+    int index_ = -1;
+    std::int16_t threshold_ = 0;
+    std::vector<std::pair<std::int32_t, std::int32_t>> balls_;
+};
+
+}  // namespace algo

@@ -1,0 +1,45 @@
+#pragma once
+// Key state of this pass and the pass before, and the keys that end the program.
+#include <array>
+#include <cstdint>
+#include <set>
+
+#include "basic/singleton.hpp"
+
+namespace algo {
+
+// SDL's key count: one entry per key code 0 to 322.
+inline constexpr std::uint32_t kKeyCount = 323;
+
+class KeyBoard_ : public basic::Singleton<KeyBoard_> {
+  public:
+    virtual ~KeyBoard_() = default;
+
+    // Down now and up in the previous pass. Every key is an SDL key code below 323.
+    virtual bool isPush(std::uint32_t key) const;
+    // Down now.
+    virtual bool isPress(std::uint32_t key) const;
+    // Takes a new snapshot and asks to quit while a quit key is down. Runs as an updater.
+    virtual void update();
+    virtual void addQuitKey(std::uint32_t key);
+    virtual void removeQuitKey(std::uint32_t key);
+
+  private:
+    std::array<std::array<bool, kKeyCount>, 2> state_{};
+    std::uint8_t current_ = 0;  // the first update writes snapshot 1
+    std::set<std::uint32_t> quitKeys_;
+};
+
+namespace keyboard {
+
+// Where the key states come from. nullptr (the default) reads SDL's own state; the replay
+// runner supplies its array of 323 entries. The game itself never sets it.
+using KeySource = const std::uint8_t* (*)(int* numkeys);
+void setKeySource(KeySource source);
+
+void moduleStart();
+void moduleEnd();
+
+}  // namespace keyboard
+
+}  // namespace algo
