@@ -14,6 +14,9 @@
 
 namespace algo {
 
+// The operations are not virtual: resume and yield must inline the switch to cost no more
+// than a bare stack switch, and nothing specialises a task. A task dropped while parked is
+// abandoned with its stack; nothing on that stack is unwound.
 class MicroThread {
   public:
     // What a task runs: an object and a function that calls a method of it.
