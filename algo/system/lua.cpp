@@ -31,6 +31,11 @@ void writeLine(const std::string& text) {
 // What Lua 5.0's lua_dostring did after a failed load or call: the message on top goes to
 // _ALERT when that is a function, else to standard error; either way it leaves the stack.
 void alert(lua_State* L) {
+    if (!lua_checkstack(L, 2)) {  // no room to look the handler up
+        writeLine(messageText(L, -1));
+        lua_pop(L, 1);
+        return;
+    }
     lua_pushliteral(L, "_ALERT");
     lua_rawget(L, LUA_GLOBALSINDEX);  // raw: a guarded globals table must not raise here
     if (lua_isfunction(L, -1)) {
