@@ -9,6 +9,8 @@
 #include "algo/file/logger.hpp"
 #include "algo/game/scene.hpp"
 #include "algo/input/event.hpp"
+#include "algo/sound/audio.hpp"
+#include "algo/surface/display.hpp"
 #include "algo/timer/fps.hpp"
 #include "basic/error.hpp"
 #include "game/main_bn.hpp"
@@ -46,13 +48,17 @@ bool askFullScreen() {
 int runGame(const Options& options) {
     bool full =
         options.screen == Screen::FullScreen || (options.screen == Screen::Ask && askFullScreen());
-    (void)full;
+    algo::Display_::instance().setVideoMode(512, 512, 16, full);
     algo::setFPS(60);
+    algo::Audio_::instance().open(22050, 0x8010, 2, 1024);  // AUDIO_S16LSB
     auto& scenes = algo::SceneControl_::instance();
     for (;;) {
         if (!algo::EventControl_::instance().poll()) break;
         scenes.update();
-        if (algo::waitFrame()) scenes.draw();
+        if (algo::waitFrame()) {
+            scenes.draw();
+            algo::Display_::instance().flip();
+        }
     }
     return 0;
 }

@@ -6,11 +6,17 @@
 
 #include "algo/file/logger.hpp"
 #include "algo/game/scene.hpp"
+#include "algo/game/sprite.hpp"
 #include "algo/input/easyinput.hpp"
 #include "algo/input/event.hpp"
 #include "algo/input/joystick.hpp"
 #include "algo/input/keyboard.hpp"
 #include "algo/input/mouse.hpp"
+#include "algo/sound/audio.hpp"
+#include "algo/surface/camera2d.hpp"
+#include "algo/surface/display.hpp"
+#include "algo/surface/font.hpp"
+#include "algo/surface/texture.hpp"
 #include "algo/system/lua.hpp"
 #include "algo/system/sdlinit.hpp"
 #include "algo/timer/fps.hpp"
@@ -34,6 +40,9 @@ const Module kModules[] = {
     {sdlinit::moduleStart, sdlinit::moduleEnd},
     {timer::moduleStart, timer::moduleEnd},
     {fps::moduleStart, nullptr},
+    {texture::moduleStart, texture::moduleEnd},
+    {display::moduleStart, display::moduleEnd},
+    {font::moduleStart, font::moduleEnd},
     // Input: the pump first; the keyboard registers its updater before EasyInput does, so
     // EasyInput always counts this pass's key snapshot.
     {event::moduleStart, event::moduleEnd},
@@ -41,8 +50,12 @@ const Module kModules[] = {
     {joystick::moduleStart, joystick::moduleEnd},
     {mouse::moduleStart, mouse::moduleEnd},
     {easyinput::moduleStart, easyinput::moduleEnd},
+    // Audio loads through the resource reader, whose place is after fps (ahead of texture).
+    {audio::moduleStart, audio::moduleEnd},
     {scene::moduleStart, scene::moduleEnd},
+    {camera2d::moduleStart, camera2d::moduleEnd},
     {lua::moduleStart, lua::moduleEnd},
+    {sprite::moduleStart, sprite::moduleEnd},
 };
 constexpr int kModuleCount = static_cast<int>(sizeof kModules / sizeof kModules[0]);
 

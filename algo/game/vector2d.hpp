@@ -1,0 +1,48 @@
+#pragma once
+// Plane vector in extended precision; a fresh one points down the screen, (0, 1).
+#include <cstdint>
+
+namespace algo {
+
+struct Vector2D {
+    long double x = 0.0L;
+    long double y = 1.0L;
+
+    Vector2D& operator+=(const Vector2D& v) {
+        x += v.x;
+        y += v.y;
+        return *this;
+    }
+    Vector2D& operator-=(const Vector2D& v) {
+        x -= v.x;
+        y -= v.y;
+        return *this;
+    }
+    Vector2D& operator*=(long double s) {
+        x *= s;
+        y *= s;
+        return *this;
+    }
+    Vector2D& operator/=(long double s) {
+        x /= s;
+        y /= s;
+        return *this;
+    }
+
+    // atan2(y, x), in (-pi, pi].
+    long double angle() const;
+    // Turns to direction a, keeping the length.
+    void setAngle(long double a);
+    long double length() const;
+    // The zero vector has no direction and stays zero.
+    void setLength(long double len);
+    void rotate(long double r);
+};
+
+long double toRadian(long double deg);
+
+// Truncates toward zero into a 16-bit pixel coordinate, saturating at the ends of the
+// range (NaN gives 0), so a far-away point stays far away instead of wrapping on screen.
+std::int16_t toPixel16(long double v);
+
+}  // namespace algo

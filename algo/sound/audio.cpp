@@ -1,0 +1,119 @@
+#include "algo/sound/audio.hpp"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <algorithm>
+#include <string>
+
+#include "algo/file/logger.hpp"
+#include "algo/system/sdlinit.hpp"
+#include "basic/assert.hpp"
+
+namespace algo {
+
+namespace {
+
+bool validFrequency(int f) {
+    static const int kRates[] = {8000,  11025, 16000, 22050, 24000,
+                                 32000, 33075, 40000, 44100, 48000};
+    return std::find(std::begin(kRates), std::end(kRates), f) != std::end(kRates);
+}
+
+bool validFormat(std::uint16_t f) {
+    static const std::uint16_t kFormats[] = {AUDIO_U8,     AUDIO_S8,     AUDIO_U16LSB,
+                                             AUDIO_S16LSB, AUDIO_U16MSB, AUDIO_S16MSB};
+    return std::find(std::begin(kFormats), std::end(kFormats), f) != std::end(kFormats);
+}
+
+}  // namespace
+
+void Audio_::open(int frequency, std::uint16_t format, int channels, int chunksize) {
+    BASIC_ASSERT(validFrequency(frequency),
+                 "unsupported audio frequency: " + std::to_string(frequency));
+    BASIC_ASSERT(validFormat(format), "unsupported audio format: " + std::to_string(format));
+    BASIC_ASSERT(channels == 1 || channels == 2,
+                 "audio channels must be 1 or 2: " + std::to_string(channels));
+    if (opened_) close();
+    if (Mix_OpenAudio(frequency, format, channels, chunksize) == 0) {
+        opened_ = true;
+    } else {
+        // No exception: the game runs silent. One line says why.
+        log(std::string("audio device not opened, running without sound: ") + Mix_GetError());
+    }
+}
+
+void Audio_::close() {
+    // The mixer closes even when freeing an object fails.
+    struct Shut {
+        bool& opened;
+        ~Shut() {
+            Mix_CloseAudio();
+            opened = false;
+        }
+    } shut{opened_};
+    freeAll();
+}
+
+// The visits copy the set first: an object's operation may construct or destroy others.
+void Audio_::loadAll() {
+    for (SoundBase* s : std::vector<SoundBase*>(sounds_.begin(), sounds_.end()))
+        if (sounds_.count(s)) s->load();
+}
+
+void Audio_::freeAll() {
+    for (SoundBase* s : std::vector<SoundBase*>(sounds_.begin(), sounds_.end()))
+        if (sounds_.count(s)) s->free();
+}
+
+void Audio_::stopAll() {
+    for (SoundBase* s : std::vector<SoundBase*>(sounds_.begin(), sounds_.end()))
+        if (sounds_.count(s)) s->stop();
+}
+
+void Audio_::register_(SoundBase* sound) {
+    BASIC_ASSERT(sound != nullptr, "Audio_.register: null sound");
+    sounds_.insert(sound);
+}
+
+void Audio_::unregister(SoundBase* sound) {
+    sounds_.erase(sound);
+}
+
+bool Audio_::isRegistered(const SoundBase* sound) const {
+    return sounds_.count(const_cast<SoundBase*>(sound)) != 0;
+}
+
+Audio_::~Audio_() {
+    // Kept objects unregister themselves as they go; the device is already closed.
+    while (!kept_.empty()) kept_.pop_back();
+}
+
+bool audioOpened() {
+    return Audio_::exists() && Audio_::instance().isOpened();
+}
+
+namespace audio {
+namespace {
+std::unique_ptr<basic::SingletonOwner<Audio_>> owner;
+}
+
+void moduleStart() {
+    log("Audio ctor ..");
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) throw SDLError("オーディオの初期化に失敗");
+    owner = std::make_unique<basic::SingletonOwner<Audio_>>();
+}
+
+void moduleEnd() {
+    log("Audio dtor ..");
+    struct Finish {
+        ~Finish() {
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+            owner.reset();
+        }
+    } finish;
+    if (Audio_::exists()) Audio_::instance().close();
+}
+
+}  // namespace audio
+}  // namespace algo

@@ -1,0 +1,71 @@
+#pragma once
+// The audio device and the registry of every music piece and sound effect.
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <vector>
+
+#include "basic/singleton.hpp"
+
+namespace algo {
+
+// What Audio_ can do to any registered music or effect.
+class SoundBase {
+  public:
+    virtual ~SoundBase() = default;
+    virtual void load() = 0;
+    virtual void free() = 0;
+    virtual void play() = 0;
+    virtual void playLoop() = 0;
+    virtual void stop() = 0;
+    virtual bool isPlaying() const = 0;
+    virtual bool isLoaded() const = 0;
+};
+
+class Audio_ : public basic::Singleton<Audio_> {
+  public:
+    // Checks its arguments (assertion), closes first when open, then opens the mixer. A
+    // device that will not open leaves the game silent: every sound operation does nothing.
+    virtual void open(int frequency, std::uint16_t format, int channels, int chunksize);
+    // Frees every registered object's data and closes the mixer (also when never opened).
+    virtual void close();
+    virtual void loadAll();
+    virtual void freeAll();
+    virtual void stopAll();
+    // `register` is a reserved word in C++.
+    virtual void register_(SoundBase* sound);
+    virtual void unregister(SoundBase* sound);
+
+    bool isOpened() const { return opened_; }
+    bool isRegistered(const SoundBase* sound) const;
+    std::size_t registeredCount() const { return sounds_.size(); }
+
+    // Keeps a sound object nobody else holds (the level music) until the run ends.
+    template <class T>
+    T& keep(std::unique_ptr<T> sound) {
+        T& ref = *sound;
+        kept_.push_back(std::move(sound));
+        return ref;
+    }
+
+    virtual ~Audio_();
+
+  private:
+    template <class U, class... Args>
+    friend class basic::SingletonOwner;
+    Audio_() = default;
+
+    bool opened_ = false;
+    std::set<SoundBase*> sounds_;
+    std::vector<std::unique_ptr<SoundBase>> kept_;
+};
+
+// True while sound operations should act: the device exists and is open.
+bool audioOpened();
+
+namespace audio {
+void moduleStart();
+void moduleEnd();
+}  // namespace audio
+
+}  // namespace algo

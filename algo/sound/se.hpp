@@ -1,0 +1,44 @@
+#pragma once
+// One sound effect, decoded whole at load and played on a free mixer channel.
+#include <string>
+
+#include "algo/sound/audio.hpp"
+
+struct Mix_Chunk;
+
+namespace algo {
+
+class Sound : public SoundBase {
+  public:
+    // Registers with Audio_; loads at once when loadNow (and the device is open).
+    Sound(const std::string& path, bool loadNow);
+    ~Sound() override;
+    Sound(const Sound&) = delete;
+    Sound& operator=(const Sound&) = delete;
+
+    // All of these do nothing while the device is closed. With every mixer channel busy,
+    // play and playLoop skip the effect and log one line.
+    void load() override;
+    void free() override;
+    void play() override;
+    void playLoop() override;
+    void stop() override;
+    bool isPlaying() const override;
+    bool isLoaded() const override { return chunk_ != nullptr; }
+
+    const std::string& path() const { return path_; }
+    // Channel of the latest play, -1 when none.
+    int channel() const { return channel_; }
+
+    // Called for every effect that actually starts (play or playLoop); null for none.
+    static void setPlayHook(void (*hook)(const Sound&));
+
+  private:
+    void start(int loops, const char* notLoaded, const char* failed);
+
+    std::string path_;
+    Mix_Chunk* chunk_ = nullptr;
+    int channel_ = -1;
+};
+
+}  // namespace algo

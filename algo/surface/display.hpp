@@ -1,0 +1,43 @@
+#pragma once
+// The screen: a texture whose surface is SDL's video surface, never freed here.
+#include <string>
+
+#include "algo/surface/texture.hpp"
+#include "basic/singleton.hpp"
+
+namespace algo {
+
+class Display_ : public Texture, public basic::Singleton<Display_> {
+  public:
+    Display_() = default;
+    ~Display_() override;
+
+    // Opens the window (or switches the mode) and logs the flags asked for and granted.
+    virtual void setVideoMode(int width, int height, int bpp, bool fullscreen);
+    virtual void updateRect(int x, int y, int w, int h);
+    virtual void flip();
+    virtual void setCaption(const std::string& title);
+    virtual std::string caption() const { return caption_; }
+    virtual void setIcon(Texture& icon);
+
+    // The screen surface belongs to SDL: these would free or replace it.
+    void setSurface(SDL_Surface* s) override;
+    void create(int width, int height) override;
+    void loadimg(const std::string& path) override;
+    void freeSurface() override;
+    void toDisplayFormat() override;
+
+  private:
+    std::string caption_;
+};
+
+namespace display {
+// Would add SDL_OPENGL to the mode flags; nothing turns it on.
+extern bool openGL;
+// The flags setVideoMode asks for.
+Uint32 requestFlags(int bpp, bool fullscreen);
+void moduleStart();
+void moduleEnd();
+}  // namespace display
+
+}  // namespace algo

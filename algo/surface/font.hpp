@@ -1,0 +1,80 @@
+#pragma once
+// TrueType text from the game data, and picture fonts drawn one texture per character.
+#include <SDL_ttf.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "algo/surface/texture.hpp"
+
+namespace algo {
+
+struct FontKey {
+    std::string name;
+    int size = 0;
+
+    // size, then hash × 9 + byte for each byte of the name (32-bit wrap-around).
+    std::uint32_t hash() const;
+    bool operator==(const FontKey& o) const { return size == o.size && name == o.name; }
+    bool operator<(const FontKey& o) const {
+        return name != o.name ? name < o.name : size < o.size;
+    }
+};
+
+struct FontKeyHash {
+    std::size_t operator()(const FontKey& k) const { return k.hash(); }
+};
+
+class Font {
+  public:
+    Font() = default;
+    virtual ~Font();
+    Font(const Font&) = delete;
+    Font& operator=(const Font&) = delete;
+
+    // Opens the font from the game data; a font already open is closed once the new one is.
+    virtual void load(const std::string& path, int ptsize);
+    virtual void close();
+    // Top-left corner of the text at (x, y); `a` is accepted and not used.
+    virtual void drawText(const std::string& text, Texture& dst, std::int16_t x, std::int16_t y,
+                          std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t a,
+                          bool solid);
+    // A new texture each call, owned by the caller.
+    virtual Texture renderText(const std::string& text, std::uint8_t r, std::uint8_t g,
+                               std::uint8_t b, bool solid);
+    virtual TTF_Font* font() const { return font_; }
+
+    const std::string& name() const { return name_; }
+    int size() const { return size_; }
+
+  private:
+    SDL_Surface* render(const std::string& text, std::uint8_t r, std::uint8_t g, std::uint8_t b,
+                        bool solid);
+
+    TTF_Font* font_ = nullptr;
+    std::string name_;
+    int size_ = 0;
+    // The library reads from these for as long as the font is open.
+    std::vector<std::uint8_t> bytes_;
+};
+
+class CharList {
+  public:
+    virtual ~CharList() = default;
+    // One picture per character, advancing x by each picture's width.
+    virtual void draw(const std::string& text, Texture& dst, std::int16_t x, std::int16_t y);
+
+    // Filled by the user; the textures are not owned.
+    std::map<char, Texture*> chars;
+};
+
+namespace font {
+// Every font opened so far, by {path, point size}.
+const std::map<FontKey, Font*>& openFonts();
+void moduleStart();
+void moduleEnd();
+}  // namespace font
+
+}  // namespace algo
