@@ -11,7 +11,7 @@ trap 'rm -rf "$work"' EXIT
 deb=$(ls "$work"/pkg/starhop_*.deb)
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for lib in libsdl1.2 libsdl-image1.2 libsdl-mixer1.2 libsdl-ttf2.0 libsdl-gfx1.2 libzip liblua5.1; do
+for lib in libsdl1.2 libsdl-image1.2 libsdl-mixer1.2 libsdl-ttf2.0 libsdl-gfx1.2 libzip; do
   grep -q "$lib" <<<"$depends" || { echo "missing dependency on $lib"; exit 1; }
 done
 
