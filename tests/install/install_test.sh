@@ -38,9 +38,11 @@ for _ in $(seq 100); do
 done
 [ -n "$win" ] || { echo "no window appeared"; kill "$pid"; exit 3; }
 sleep 0.5
-xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus "$win" || true
-xdotool key --window "$win" Escape
-xdotool key Escape
+xdotool windowfocus --sync "$win"
+# Held across a few frames: the game reads key snapshots once per pass.
+xdotool keydown Escape
+sleep 0.3
+xdotool keyup Escape
 for _ in $(seq 100); do
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.1
