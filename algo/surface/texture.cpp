@@ -91,7 +91,12 @@ void Texture::loadimg(const std::string& path) {
     SDL_RWops* rw = SDL_RWFromMem(static_cast<void*>(bytes.data()), static_cast<int>(bytes.size()));
     if (!rw) throw SDLError("RWopsの生成に失敗。");
     SDL_Surface* s = IMG_Load_RW(rw, 1);
-    if (!s) throw SDLError("テクスチャのロードに失敗。");
+    if (!s) {
+        // Name the file in SDL's reason, so the logged error says which picture is bad.
+        std::string reason = IMG_GetError();
+        SDL_SetError("%s: %s", path.c_str(), reason.c_str());
+        throw SDLError("テクスチャのロードに失敗。");
+    }
     setSurface(s);
     log("end Texture.loadimg");
 }
