@@ -369,11 +369,17 @@ def case_bad_input():
     cleanup(r)
     r = run('10 -\n', level=1, levels={1: bmp24(32, 32)})
     check(r.status == 1, 'bad level: exit status %d' % r.status)
-    check('data/map1.bmp: a level must be an 8-bit palette picture' in r.log(),
-          'the log names the file and the problem')
+    lines = r.log().rstrip('\n').split('\n')
+    # The entry handler's line: "[" + class + "] " + text; the end routines still run after it.
+    check(lines[-1] == 'ログ終了', 'module end routines ran: %s' % lines[-1])
+    check(any(l.split(': ', 1)[-1].startswith(
+        '[std::runtime_error] data/map1.bmp: a level must be an 8-bit palette picture')
+        for l in lines), 'the log names the class, the file and the problem')
     cleanup(r)
     r = run('10 -\n', level=1, levels={1: level_bmp(flat())[:-600]})
     check(r.status == 1, 'cut-off level: exit status %d' % r.status)
+    check('[algo::SDLError] ' in r.log() and 'data/map1.bmp' in r.log(),
+          'a picture that does not decode is named in the log')
     cleanup(r)
 
 
