@@ -1,6 +1,10 @@
 #include "game/level.hpp"
 
+#include <SDL.h>
+
 #include <stdexcept>
+
+#include "algo/surface/texture.hpp"
 
 #include "basic/assert.hpp"
 
@@ -52,6 +56,16 @@ int readLevel(const std::uint8_t* pixels, Grid& grid, std::int32_t& startX, std:
             }
         }
     }
+    return stars;
+}
+
+int loadLevel(const std::string& path, Grid& grid, std::int32_t& startX, std::int32_t& startY) {
+    algo::Texture picture(path);
+    const SDL_Surface* s = picture.surface();
+    checkLevelShape(path, LevelShape{s->format->BitsPerPixel, s->format->palette != nullptr, s->w,
+                                     s->h, s->pitch});
+    const int stars = readLevel(picture.lock().data(), grid, startX, startY);
+    picture.unlock();
     return stars;
 }
 

@@ -47,8 +47,18 @@ SoundTable& soundTable() {
     return gSoundTable;
 }
 
+namespace {
+void (*gSoundObserver)(const std::string&) = nullptr;
+}
+
+void setSoundObserver(void (*observer)(const std::string& key)) {
+    gSoundObserver = observer;
+}
+
 void playSound(const std::string& key) {
-    gSoundTable.at(key)->play();
+    algo::Sound& sound = *gSoundTable.at(key);
+    if (gSoundObserver) gSoundObserver(key);
+    sound.play();
 }
 
 algo::Texture& mapTexture() {

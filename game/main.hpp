@@ -49,7 +49,11 @@ int runGame(const Options& options);
 // filled by runGame. A missing key is an std::out_of_range.
 using SoundTable = std::map<std::string, std::unique_ptr<algo::Sound>>;
 SoundTable& soundTable();
+// Plays the effect under `key` and tells the sound observer, if any.
 void playSound(const std::string& key);
+// Called with the key of every effect the game starts, whether or not the mixer had a free
+// channel or an open device for it: the replay trace stays the same on every machine.
+void setSoundObserver(void (*observer)(const std::string& key));
 
 // Tile sheet and character sheet, loaded by the game's module start.
 algo::Texture& mapTexture();

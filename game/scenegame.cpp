@@ -38,20 +38,12 @@ void SceneGame_::init(const basic::Args& args) {
     level_ = args.at("map").unpack<int>();
     time_ = args.at("time").unpack<int>();
 
-    const std::string path = levelPath(level_);
-    algo::Texture levelTexture(path);
-    const SDL_Surface* s = levelTexture.surface();
-    checkLevelShape(path, LevelShape{s->format->BitsPerPixel, s->format->palette != nullptr, s->w,
-                                     s->h, s->pitch});
+    std::int32_t startX = 0, startY = 0;
+    rest_ = loadLevel(levelPath(level_), map_, startX, startY);
 
     music_.reset();  // the previous level's, so one level's music at a time stays registered
     music_ = std::make_unique<algo::Music>(level_ < 5 ? "data/jump.ogg" : "data/jump2.ogg", true);
     music_->playLoop();
-
-    std::int32_t startX = 0, startY = 0;
-    const std::uint8_t* pixels = levelTexture.lock().data();
-    rest_ = readLevel(pixels, map_, startX, startY);
-    levelTexture.unlock();
 
     LifeBall::create({{"color", basic::Element::of<int>(0)},
                       {"left", basic::Element::of<bool>(false)},

@@ -108,6 +108,8 @@ void InitFile::load(const std::string& filename) {
     filename_ = filename;
     std::error_code ec;
     if (filename.empty() || !std::filesystem::exists(filename, ec)) return;
+    if (std::filesystem::is_directory(filename, ec))
+        throw std::runtime_error(filename + ": is a directory, not a settings file");
     std::ifstream file(filename, std::ios::binary);
     if (!file) throw std::runtime_error(systemError(filename, "cannot open"));
     // Read whole first, so that a read error leaves the map as it was.

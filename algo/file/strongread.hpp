@@ -52,6 +52,10 @@ void xorWithKey(std::uint8_t* data, std::size_t size, const std::string& key);
 // Throws SReadException naming `archivePath` for a length that is not a multiple of four.
 void descrambleImage(Bytes& image, const std::string& archivePath);
 
+// Reads and caches the archive file unless it is cached already ("zipがないです。" when the
+// file is missing).
+void loadArchive(const std::string& archivePath, const std::string& forMember = {});
+
 // Parses an archive image (as read from disk) and caches it under `archivePath`. A damaged
 // image raises SReadException naming the archive (and `forMember`, when given) and caches
 // nothing. An image already cached under that path is kept.

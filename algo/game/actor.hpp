@@ -38,11 +38,11 @@ class ActorTable : public Actor {
 
     static T& create(const basic::Args& args) {
         std::unique_ptr<T> object = pool.get();  // "pool is exhausted" leaves all as it was
-        for (std::uint32_t looked = 0; list[cursor] != nullptr; cursor = (cursor + 1) % kSlots) {
-            if (++looked == kSlots) {
-                pool.release(object);  // keep the pool whole
-                BASIC_ASSERT(false, "プールが尽きました。");
-            }
+        std::uint32_t looked = 0;
+        for (; looked < kSlots && list[cursor] != nullptr; ++looked) cursor = (cursor + 1) % kSlots;
+        if (looked == kSlots) {
+            pool.release(object);  // keep the pool whole
+            BASIC_ASSERT(false, "プールが尽きました。");
         }
         T& actor = *object;
         list[cursor] = std::move(object);

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "algo/file/logger.hpp"
+#include "algo/file/strongread.hpp"
 #include "algo/system/sdlinit.hpp"
 #include "basic/assert.hpp"
 
@@ -34,7 +35,7 @@ void Music::load() {
         SDL_RWclose(stream_);
         stream_ = nullptr;
     }
-    bytes_ = sound_data::read(path_);
+    bytes_ = read(path_);
     stream_ = SDL_RWFromMem(bytes_.data(), static_cast<int>(bytes_.size()));
     if (!stream_) {
         bytes_.clear();

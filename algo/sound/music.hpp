@@ -1,9 +1,10 @@
 #pragma once
 // One music piece, decoded by the mixer from its file bytes while it plays.
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "algo/sound/audio.hpp"
-#include "algo/sound/readstandin.hpp"
 
 struct _Mix_Music;
 struct SDL_RWops;
@@ -34,7 +35,7 @@ class Music : public SoundBase {
     std::string path_;
     _Mix_Music* music_ = nullptr;
     SDL_RWops* stream_ = nullptr;
-    sound_data::Bytes bytes_;  // the mixer reads these through stream_ while playing
+    std::vector<std::uint8_t> bytes_;  // the mixer reads these through stream_ while playing
 };
 
 }  // namespace algo

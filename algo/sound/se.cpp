@@ -4,7 +4,7 @@
 #include <SDL_mixer.h>
 
 #include "algo/file/logger.hpp"
-#include "algo/sound/readstandin.hpp"
+#include "algo/file/strongread.hpp"
 #include "algo/system/sdlinit.hpp"
 #include "basic/assert.hpp"
 
@@ -49,7 +49,7 @@ Sound::~Sound() {
 void Sound::load() {
     if (!audioOpened() || isLoaded()) return;
     log("start Sound.load");
-    sound_data::Bytes bytes = sound_data::read(path_);
+    std::vector<std::uint8_t> bytes = read(path_);
     SDL_RWops* stream = SDL_RWFromMem(bytes.data(), static_cast<int>(bytes.size()));
     if (!stream) raiseWithFile("メモリ設定失敗。@Sound.load", path_);
     chunk_ = Mix_LoadWAV_RW(stream, 1);  // decodes everything and closes the stream

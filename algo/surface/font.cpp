@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "algo/file/logger.hpp"
-#include "algo/file/readstandin.hpp"
+#include "algo/file/strongread.hpp"
 #include "algo/system/sdlinit.hpp"
 #include "basic/assert.hpp"
 
@@ -45,7 +45,7 @@ Font::~Font() {
 }
 
 void Font::load(const std::string& path, int ptsize) {
-    auto bytes = standin::read(path);
+    auto bytes = read(path);
     SDL_RWops* rw = SDL_RWFromMem(static_cast<void*>(bytes.data()), static_cast<int>(bytes.size()));
     if (!rw) throw SDLError("RWopsの生成に失敗。 < " + path);
     TTF_Font* opened = TTF_OpenFontRW(rw, 1, ptsize);

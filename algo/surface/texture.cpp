@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "algo/file/logger.hpp"
-#include "algo/file/readstandin.hpp"
+#include "algo/file/strongread.hpp"
 #include "algo/system/sdlinit.hpp"
 #include "basic/assert.hpp"
 
@@ -87,11 +87,16 @@ void Texture::create(int width, int height) {
 
 void Texture::loadimg(const std::string& path) {
     log("start Texture.loadimg");
-    auto bytes = standin::read(path);
+    auto bytes = read(path);
     SDL_RWops* rw = SDL_RWFromMem(static_cast<void*>(bytes.data()), static_cast<int>(bytes.size()));
     if (!rw) throw SDLError("RWopsの生成に失敗。");
     SDL_Surface* s = IMG_Load_RW(rw, 1);
-    if (!s) throw SDLError("テクスチャのロードに失敗。");
+    if (!s) {
+        // Name the file in SDL's reason, so the logged error says which picture is bad.
+        std::string reason = IMG_GetError();
+        SDL_SetError("%s: %s", path.c_str(), reason.c_str());
+        throw SDLError("テクスチャのロードに失敗。");
+    }
     setSurface(s);
     log("end Texture.loadimg");
 }

@@ -8,16 +8,17 @@
 #include "algo/file/strongread.hpp"
 #include "algo/game/scene.hpp"
 #include "algo/game/sprite.hpp"
-#include "algo/surface/camera2d.hpp"
-#include "algo/surface/display.hpp"
-#include "algo/surface/font.hpp"
-#include "algo/surface/texture.hpp"
 #include "algo/input/easyinput.hpp"
 #include "algo/input/event.hpp"
 #include "algo/input/joystick.hpp"
 #include "algo/input/keyboard.hpp"
 #include "algo/input/mouse.hpp"
 #include "algo/sound/audio.hpp"
+#include "algo/surface/camera2d.hpp"
+#include "algo/surface/display.hpp"
+#include "algo/surface/font.hpp"
+#include "algo/surface/texture.hpp"
+#include "algo/system/lua.hpp"
 #include "algo/system/sdlinit.hpp"
 #include "algo/timer/fps.hpp"
 #include "algo/timer/timer.hpp"
@@ -54,6 +55,7 @@ const Module kModules[] = {
     {audio::moduleStart, audio::moduleEnd},
     {scene::moduleStart, scene::moduleEnd},
     {camera2d::moduleStart, camera2d::moduleEnd},
+    {lua::moduleStart, lua::moduleEnd},
     {sprite::moduleStart, sprite::moduleEnd},
 };
 constexpr int kModuleCount = static_cast<int>(sizeof kModules / sizeof kModules[0]);

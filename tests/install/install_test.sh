@@ -11,7 +11,7 @@ trap 'rm -rf "$work"' EXIT
 deb=$(ls "$work"/pkg/starhop_*.deb)
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for lib in libsdl1.2 libsdl-image1.2 libsdl-mixer1.2 libsdl-ttf2.0 libsdl-gfx1.2 libzip liblua5.1; do
+for lib in libsdl1.2 libsdl-image1.2 libsdl-mixer1.2 libsdl-ttf2.0 libsdl-gfx1.2 libzip; do
   grep -q "$lib" <<<"$depends" || { echo "missing dependency on $lib"; exit 1; }
 done
 
@@ -38,9 +38,11 @@ for _ in $(seq 100); do
 done
 [ -n "$win" ] || { echo "no window appeared"; kill "$pid"; exit 3; }
 sleep 0.5
-xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus "$win" || true
-xdotool key --window "$win" Escape
-xdotool key Escape
+xdotool windowfocus --sync "$win"
+# Held across a few frames: the game reads key snapshots once per pass.
+xdotool keydown Escape
+sleep 0.3
+xdotool keyup Escape
 for _ in $(seq 100); do
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.1

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "algo/input/keyboard.hpp"
-#include "algo/sound/se.hpp"
 #include "algo/surface/display.hpp"
 #include "algo/system/engine.hpp"
 #include "algo/timer/fps.hpp"
@@ -50,11 +49,9 @@ const std::uint8_t* scriptKeys(int* numkeys) {
 }
 
 std::vector<std::string> gSounds;
-void soundStarted(const algo::Sound& s) {
-    // "data/jump.wav" -> "jump"
-    std::string key = s.path();
-    if (key.rfind("data/", 0) == 0) key.erase(0, 5);
-    if (key.size() > 4 && key.compare(key.size() - 4, 4, ".wav") == 0) key.resize(key.size() - 4);
+// Effects as the game starts them: a replay runs far faster than the mixer plays, so the
+// mixer's channels would fill up and drop effects that a real-time game would hear.
+void soundStarted(const std::string& key) {
     gSounds.push_back(key);
 }
 
@@ -184,7 +181,7 @@ int main(int argc, char** argv) {
     algo::fps::setClock(algo::fps::Clock{&fakeTicks, &fakeDelay});
     const int status = algo::runProgram([&] {
         algo::keyboard::setKeySource(&scriptKeys);
-        algo::Sound::setPlayHook(&soundStarted);
+        game::setSoundObserver(&soundStarted);
         game::MainModule module;
         game::Options options;
         options.screen = game::Screen::Window;

@@ -105,7 +105,8 @@ std::string traceLine(long pass, bool drawn, const std::vector<std::string>& sou
         const auto& c = game::SceneClear_::instance();
         out += ",\"timeText\":" + quoted(c.timeText()) + ",\"grade\":" + std::to_string(c.grade());
     } else if (scene == &game::SceneGameOver_::instance()) {
-        out += ",\"curtainY\":" + real(game::SceneGameOver_::instance().curtainY());
+        const auto& g = game::SceneGameOver_::instance();
+        out += ",\"curtainY\":" + real(g.curtainY()) + ",\"curtainVy\":" + real(g.curtainSpeed());
     }
     return out + "}";
 }

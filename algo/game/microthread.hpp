@@ -1,0 +1,148 @@
+#pragma once
+// A cooperative task with a stack of its own: the body runs until it yields, and the owner
+// continues it one slice per resume or step. No scheduler, no preemption, one thread.
+#include <boost/context/detail/fcontext.hpp>
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <memory>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/common_interface_defs.h>
+#define ALGO_MICROTHREAD_ASAN 1
+#endif
+
+namespace algo {
+
+// The operations are not virtual: resume and yield must inline the switch to cost no more
+// than a bare stack switch, and nothing specialises a task. A task dropped while parked is
+// abandoned with its stack; nothing on that stack is unwound.
+class MicroThread {
+  public:
+    // What a task runs: an object and a function that calls a method of it.
+    class Body {
+      public:
+        Body() = default;
+        Body(void* object, void (*call)(void*)) : object_(object), call_(call) {}
+
+        // A method without arguments of an object that outlives the task.
+        template <auto Method, class T>
+        static Body bind(T& object) {
+            return Body(&object, [](void* o) { (static_cast<T*>(o)->*Method)(); });
+        }
+        // Any callable object (a lambda held by the owner) that outlives the task.
+        template <class F>
+        static Body of(F& callable) {
+            return Body(&callable, [](void* o) { (*static_cast<F*>(o))(); });
+        }
+
+        explicit operator bool() const { return call_ != nullptr; }
+        void operator()() const { call_(object_); }
+
+      private:
+        void* object_ = nullptr;
+        void (*call_)(void*) = nullptr;
+    };
+
+    static constexpr std::uint32_t kDefaultStackSize = 4096;
+    // Below this the first context of the task would not fit in the area.
+    static constexpr std::uint32_t kMinimumStackSize = 256;
+
+    MicroThread() = default;
+    ~MicroThread() = default;
+    MicroThread(const MicroThread&) = delete;
+    MicroThread& operator=(const MicroThread&) = delete;
+
+    // Sets the task up and runs it until its first yield or its end. A size of 0 keeps the
+    // current size (4096 when none was set). An error escaping the body ends the task and is
+    // rethrown here (or from resume/step) as a basic::AssertError.
+    void start(Body body, std::uint32_t stackSize);
+    void start(Body body) { start(body, 0); }
+    // Inside the body: back to the owner until the next resume.
+    void yield() {
+        if (!inside_) notInside("yield");
+        suspended_ = true;
+        leave(false);
+    }
+    // Inside the body: yield n times (n >= 1).
+    void wait(std::int32_t n);
+    // Owner: continue a parked task; anything else is left alone.
+    void resume() {
+        if (!suspended_) return;
+        suspended_ = false;
+        enter();
+    }
+    bool isSuspended() const { return suspended_; }
+    bool isFinished() const { return finished_; }
+    // Inside the body: bytes of the task's stack in use.
+    std::uint32_t stackUsage() const;
+    // Owner: nothing when finished, resume when parked, otherwise start the stored body.
+    void step() {
+        if (inside_) insideStep();
+        if (finished_) return;
+        if (suspended_) {
+            resume();
+            return;
+        }
+        start(body_, 0);
+    }
+
+    std::uint32_t stackSize() const { return stackSize_; }
+    // Length and address of the area owned (it may be longer than stackSize when reused).
+    std::size_t stackCapacity() const { return stackLength_; }
+    const std::byte* stackArea() const { return stack_.get(); }
+    // True while the body runs (between a switch into the task and the switch back).
+    bool isRunning() const { return inside_; }
+
+  private:
+    // The switch is inlined into resume and yield: a call level of its own on each side would
+    // make every return after a switch miss the processor's return prediction.
+    // Owner -> task: the owner's registers go onto its stack, its position into otherStack_.
+    void enter() {
+        inside_ = true;
+#ifdef ALGO_MICROTHREAD_ASAN
+        void* fake = nullptr;
+        __sanitizer_start_switch_fiber(&fake, stackTop_ - stackSize_, stackSize_);
+#endif
+        otherStack_ = boost::context::detail::jump_fcontext(otherStack_, this).fctx;
+#ifdef ALGO_MICROTHREAD_ASAN
+        __sanitizer_finish_switch_fiber(fake, nullptr, nullptr);
+#endif
+        inside_ = false;
+        if (escaped_) rethrowEscaped();
+    }
+    // Task -> owner; `last` when the body has returned and the stack is left for good.
+    void leave([[maybe_unused]] bool last) {
+#ifdef ALGO_MICROTHREAD_ASAN
+        void* fake = nullptr;
+        __sanitizer_start_switch_fiber(last ? nullptr : &fake, ownerBottom_, ownerSize_);
+#endif
+        otherStack_ = boost::context::detail::jump_fcontext(otherStack_, this).fctx;
+#ifdef ALGO_MICROTHREAD_ASAN
+        // Resumed, possibly from another place in the owner: take its stack bounds anew.
+        __sanitizer_finish_switch_fiber(fake, &ownerBottom_, &ownerSize_);
+#endif
+    }
+    [[noreturn]] void rethrowEscaped();
+    [[noreturn]] static void notInside(const char* operation);
+    [[noreturn]] static void insideStep();
+    static void entry(boost::context::detail::transfer_t from);
+
+    void* otherStack_ = nullptr;  // saved context of the side not running
+    std::byte* stackTop_ = nullptr;
+    bool suspended_ = false;
+    bool finished_ = false;
+    bool inside_ = false;
+    std::unique_ptr<std::byte[]> stack_;
+    std::size_t stackLength_ = 0;
+    std::uint32_t stackSize_ = 0;
+    Body body_;
+    std::exception_ptr escaped_;
+#ifdef ALGO_MICROTHREAD_ASAN
+    // The owner's stack bounds, which the address sanitizer is told at every switch back.
+    const void* ownerBottom_ = nullptr;
+    std::size_t ownerSize_ = 0;
+#endif
+};
+
+}  // namespace algo

@@ -1,0 +1,192 @@
+#include "algo/file/initfile.hpp"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+
+#include "tests/support/testenv.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+using algo::InitFile;
+
+// Loads `text` from a file of its own (saving on destruction is kept out of the way).
+std::unique_ptr<InitFile> loaded(const std::string& name, const std::string& text) {
+    testenv::writeFile(name, text);
+    auto f = std::make_unique<InitFile>();
+    f->load(name);
+    return f;
+}
+
+TEST(InitFileFormat, EntriesAreTrimmedAndSplitAtTheFirstEquals) {
+    auto f = loaded("p1.ini", "  speed =  12 \na=b=c\n\t key with blanks\t=\tv a l \r\n");
+    EXPECT_EQ(f->get("speed"), "12");
+    EXPECT_EQ(f->get("a"), "b=c");
+    EXPECT_EQ(f->get("key with blanks"), "v a l");
+    EXPECT_EQ(f->lines().size(), 3u);
+}
+
+TEST(InitFileFormat, LinesWithoutEqualsAreIgnoredAndLostOnSave) {
+    auto f = loaded("p2.ini", "# comment\n\n   \nplain words\nk=v\n");
+    EXPECT_EQ(f->lines().size(), 1u);
+    f->save();
+    EXPECT_EQ(testenv::readFile("p2.ini"), "k\t= v\r\n");
+}
+
+TEST(InitFileFormat, EmptyKeysEmptyValuesAndRepeatedKeys) {
+    auto f = loaded("p3.ini", "=nokey\nempty=\nk=1\nk=2\n  =  \n");
+    EXPECT_EQ(f->get(""), "");  // the later empty-key line wins
+    EXPECT_EQ(f->lines().count(""), 1u);
+    EXPECT_EQ(f->get("empty"), "");
+    EXPECT_EQ(f->lines().count("empty"), 1u);
+    EXPECT_EQ(f->get("k"), "2");
+    f->save();
+    EXPECT_EQ(testenv::readFile("p3.ini"), "\t= \r\nempty\t= \r\nk\t= 2\r\n");
+    InitFile back;
+    back.load("p3.ini");
+    EXPECT_EQ(back.lines(), f->lines());
+}
+
+TEST(InitFileFormat, EveryLineEndingAndNoEndingAtTheEnd) {
+    auto f = loaded("p4.ini", "a=1\rb=2\r\nc=3\nd=4\r\r\ne=5");
+    EXPECT_EQ(f->lines(),
+              (InitFile::Map{{"a", "1"}, {"b", "2"}, {"c", "3"}, {"d", "4"}, {"e", "5"}}));
+}
+
+TEST(InitFileSave, WritesSortedByteWiseWithTabEqualsBlankAndCrLf) {
+    auto f = loaded("s1.ini", "b=2\na=1\n");
+    f->set("x", "ab");
+    f->set("upper", "B");
+    f->set("utf8", "\xc3\xa9");  // above every ASCII key when bytes are unsigned
+    f->save();
+    EXPECT_EQ(testenv::readFile("s1.ini"),
+              "B\t= upper\r\na\t= 1\r\nab\t= x\r\nb\t= 2\r\n\xc3\xa9\t= utf8\r\n");
+}
+
+TEST(InitFileSave, ShorterContentLeavesNoRemainderAndNoTemporary) {
+    std::string longText;
+    for (int i = 0; i < 200; ++i) longText += "key" + std::to_string(i) + "=value\n";
+    auto f = loaded("s2.ini", longText);
+    for (int i = 0; i < 200; ++i) f->remove("key" + std::to_string(i));
+    f->set("v", "only");
+    f->save();
+    EXPECT_EQ(testenv::readFile("s2.ini"), "only\t= v\r\n");
+    EXPECT_FALSE(fs::exists("s2.ini.tmp"));
+}
+
+TEST(InitFileSave, MissingFileIsNoErrorAndSaveCreatesIt) {
+    InitFile f;
+    f.set("1", "a");
+    f.load("s3.ini");
+    EXPECT_EQ(f.get("a"), "1");
+    EXPECT_EQ(f.filename(), "s3.ini");
+    f.save();
+    EXPECT_EQ(testenv::readFile("s3.ini"), "a\t= 1\r\n");
+}
+
+TEST(InitFileSave, LoadsAccumulateAndTheLastNameIsSavedTo) {
+    testenv::writeFile("s4a.ini", "a=1\nshared=from a\n");
+    testenv::writeFile("s4b.ini", "b=2\nshared=from b\n");
+    {
+        InitFile f;
+        f.load("s4a.ini");
+        f.load("s4b.ini");
+        EXPECT_EQ(f.get("a"), "1");
+        EXPECT_EQ(f.get("shared"), "from b");
+    }  // destruction saves
+    EXPECT_EQ(testenv::readFile("s4b.ini"), "a\t= 1\r\nb\t= 2\r\nshared\t= from b\r\n");
+    EXPECT_EQ(testenv::readFile("s4a.ini"), "a=1\nshared=from a\n");
+}
+
+TEST(InitFileSave, AFailedSaveKeepsTheOldFileWhole) {
+    testenv::writeFile("s5.ini", "keep=me\n");
+    fs::create_directory("s5.ini.tmp");  // the temporary cannot be created
+    {
+        InitFile f;
+        f.load("s5.ini");
+        f.set("lost", "k");
+        try {
+            f.save();
+            ADD_FAILURE() << "save succeeded";
+        } catch (const std::runtime_error& e) {
+            EXPECT_NE(std::string(e.what()).find("s5.ini"), std::string::npos) << e.what();
+        }
+    }  // the destructor's save fails too and must not throw
+    EXPECT_EQ(testenv::readFile("s5.ini"), "keep=me\n");
+    fs::remove("s5.ini.tmp");
+}
+
+TEST(InitFileSave, DestructorLogsFailuresInsteadOfThrowing) {
+    {
+        InitFile never;  // no file name at all
+        never.set("v", "k");
+    }
+    {
+        InitFile f;
+        f.load("no/such/dir/s6.ini");
+    }
+    std::string log = testenv::logText();
+    EXPECT_NE(log.find("no file name"), std::string::npos);
+    EXPECT_NE(log.find("no/such/dir/s6.ini"), std::string::npos);
+}
+
+TEST(InitFileSave, LoadingADirectoryIsAnErrorThatNamesIt) {
+    fs::create_directory("s7.ini");
+    InitFile f;
+    f.set("v", "k");
+    try {
+        f.load("s7.ini");
+        ADD_FAILURE() << "load succeeded";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("s7.ini"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(f.get("k"), "v");
+    f.load("s7b.ini");  // somewhere the destructor can save to
+}
+
+TEST(InitFileAccess, GetSetDefaultRemove) {
+    InitFile f;
+    EXPECT_EQ(f.get("absent"), "");
+    f.setDefault("absent", "first");
+    EXPECT_EQ(f.get("absent"), "first");
+    f.setDefault("absent", "second");
+    EXPECT_EQ(f.get("absent"), "first");
+    f.set("", "absent");  // an empty value counts as absent for setDefault
+    f.setDefault("absent", "third");
+    EXPECT_EQ(f.get("absent"), "third");
+    f.remove("absent");
+    f.remove("never there");
+    EXPECT_TRUE(f.lines().empty());
+    f.set("value", "key");
+    EXPECT_EQ(f.get("key"), "value");
+    EXPECT_EQ(f.get("value"), "");
+    f.load("a1.ini");
+}
+
+TEST(InitFileAccess, PrintWritesAssignmentsToStandardOutput) {
+    InitFile f;
+    f.set("12", "speed");
+    f.set("", "e");
+    f.print();
+    std::string log = testenv::logText();
+    EXPECT_NE(log.find("lines_[\"speed\"] = 12\n"), std::string::npos);
+    EXPECT_NE(log.find("lines_[\"e\"] = \n"), std::string::npos);
+    f.load("a2.ini");
+}
+
+TEST(InitFileHelpers, TrimAndReadLine) {
+    EXPECT_EQ(algo::trimBlank(" \t\r\n"), "");
+    EXPECT_EQ(algo::trimBlank(""), "");
+    EXPECT_EQ(algo::trimBlank("\ta b\n"), "a b");
+    EXPECT_EQ(algo::trimBlank("x"), "x");
+    std::istringstream in("one\r\rthree\r\n\nfive");
+    std::vector<std::string> lines;
+    std::string line;
+    while (algo::readLine(in, line)) lines.push_back(line);
+    EXPECT_EQ(lines, (std::vector<std::string>{"one", "", "three", "", "five"}));
+}
+
+}  // namespace

@@ -1,0 +1,305 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "algo/game/microthread.hpp"
+#include "basic/assert.hpp"
+
+namespace {
+
+using algo::MicroThread;
+
+// A body that records every step of the task next to the owner's own records.
+struct Script {
+    MicroThread* task = nullptr;
+    std::vector<std::string>* log = nullptr;
+    int yields = 0;
+    void run() {
+        log->push_back("body begins");
+        for (int i = 0; i < yields; ++i) {
+            log->push_back("body yields " + std::to_string(i + 1));
+            task->yield();
+            log->push_back("body continues " + std::to_string(i + 1));
+        }
+        log->push_back("body ends");
+    }
+};
+
+TEST(MicroThreadOrder, BodyWithoutYieldRunsWholeInsideStart) {
+    MicroThread t;
+    std::vector<std::string> log;
+    Script s{&t, &log, 0};
+    t.start(MicroThread::Body::bind<&Script::run>(s));
+    log.push_back("start returned");
+    EXPECT_TRUE(t.isFinished());
+    EXPECT_FALSE(t.isSuspended());
+    t.step();
+    t.resume();
+    EXPECT_EQ(log, (std::vector<std::string>{"body begins", "body ends", "start returned"}));
+    EXPECT_EQ(t.stackSize(), MicroThread::kDefaultStackSize);
+}
+
+TEST(MicroThreadOrder, TwoYieldsSpreadOverStartAndTwoSteps) {
+    MicroThread t;
+    std::vector<std::string> log;
+    Script s{&t, &log, 2};
+    t.start(MicroThread::Body::bind<&Script::run>(s));
+    log.push_back("start returned");
+    EXPECT_TRUE(t.isSuspended());
+    EXPECT_FALSE(t.isFinished());
+    t.step();
+    log.push_back("step 1 returned");
+    EXPECT_TRUE(t.isSuspended());
+    t.step();
+    log.push_back("step 2 returned");
+    EXPECT_FALSE(t.isSuspended());
+    EXPECT_TRUE(t.isFinished());
+    t.step();  // finished: nothing
+    EXPECT_EQ(log, (std::vector<std::string>{"body begins", "body yields 1", "start returned",
+                                             "body continues 1", "body yields 2", "step 1 returned",
+                                             "body continues 2", "body ends", "step 2 returned"}));
+}
+
+TEST(MicroThreadOrder, WaitThreeNeedsThreeResumes) {
+    MicroThread t;
+    int stage = 0;
+    auto body = [&] {
+        stage = 1;
+        t.wait(3);
+        stage = 2;
+    };
+    t.start(MicroThread::Body::of(body));
+    EXPECT_EQ(stage, 1);
+    t.resume();
+    t.resume();
+    EXPECT_EQ(stage, 1);
+    EXPECT_TRUE(t.isSuspended());
+    t.resume();
+    EXPECT_EQ(stage, 2);
+    EXPECT_TRUE(t.isFinished());
+}
+
+TEST(MicroThreadOrder, ResumeOnFinishedOrNeverStartedDoesNothing) {
+    MicroThread fresh;
+    fresh.resume();
+    EXPECT_FALSE(fresh.isSuspended());
+    EXPECT_FALSE(fresh.isFinished());
+    EXPECT_EQ(fresh.stackSize(), 0u);
+    EXPECT_EQ(fresh.stackArea(), nullptr);
+
+    MicroThread t;
+    int runs = 0;
+    auto body = [&] { ++runs; };
+    t.start(MicroThread::Body::of(body));
+    t.resume();
+    t.resume();
+    t.step();
+    EXPECT_EQ(runs, 1);
+}
+
+TEST(MicroThreadOrder, NestedTaskIsDrivenFromInsideAnotherBody) {
+    MicroThread outer, inner;
+    std::string trace;
+    auto innerBody = [&] {
+        trace += "i1 ";
+        inner.yield();
+        trace += "i2 ";
+    };
+    auto outerBody = [&] {
+        trace += "o1 ";
+        inner.start(MicroThread::Body::of(innerBody));
+        outer.yield();
+        trace += "o2 ";
+        inner.step();
+        trace += "o3 ";
+    };
+    outer.start(MicroThread::Body::of(outerBody));
+    trace += "| ";
+    outer.step();
+    EXPECT_EQ(trace, "o1 i1 | o2 i2 o3 ");
+    EXPECT_TRUE(inner.isFinished());
+    EXPECT_TRUE(outer.isFinished());
+}
+
+TEST(MicroThreadOrder, StartOfAParkedTaskBeginsAfresh) {
+    MicroThread t;
+    int begins = 0, ends = 0;
+    auto body = [&] {
+        ++begins;
+        t.yield();
+        ++ends;
+    };
+    t.start(MicroThread::Body::of(body));
+    t.start(MicroThread::Body::of(body));  // the first run is abandoned where it was parked
+    EXPECT_EQ(begins, 2);
+    t.step();
+    EXPECT_EQ(ends, 1);
+    EXPECT_TRUE(t.isFinished());
+}
+
+TEST(MicroThreadStack, RestartWithSizeZeroReusesAreaAndSize) {
+    MicroThread t;
+    int runs = 0;
+    auto body = [&] { ++runs; };
+    t.start(MicroThread::Body::of(body), 8192);
+    const std::byte* area = t.stackArea();
+    t.start(MicroThread::Body::of(body));
+    EXPECT_EQ(runs, 2);
+    EXPECT_EQ(t.stackArea(), area);
+    EXPECT_EQ(t.stackSize(), 8192u);
+    EXPECT_EQ(t.stackCapacity(), 8192u);
+}
+
+TEST(MicroThreadStack, LargerSizeReplacesAreaSmallerReusesIt) {
+    MicroThread t;
+    const std::byte* frame = nullptr;
+    std::uint32_t used = 0;
+    // Kept small: the body runs on as little as 2048 bytes.
+    auto body = [&] {
+        frame = static_cast<const std::byte*>(__builtin_frame_address(0));
+        used = t.stackUsage();
+    };
+    // The body must really run inside the first stackSize bytes of the area.
+    auto ranInside = [&] {
+        return frame >= t.stackArea() && frame < t.stackArea() + t.stackSize();
+    };
+    t.start(MicroThread::Body::of(body));
+    EXPECT_EQ(t.stackCapacity(), 4096u);
+    EXPECT_TRUE(ranInside());
+
+    t.start(MicroThread::Body::of(body), 8192);
+    EXPECT_EQ(t.stackSize(), 8192u);
+    EXPECT_EQ(t.stackCapacity(), 8192u);
+    const std::byte* big = t.stackArea();
+    EXPECT_TRUE(ranInside());
+
+    t.start(MicroThread::Body::of(body), 2048);
+    EXPECT_EQ(t.stackSize(), 2048u);
+    EXPECT_EQ(t.stackCapacity(), 8192u);
+    EXPECT_EQ(t.stackArea(), big);
+    EXPECT_TRUE(ranInside());
+    EXPECT_GT(used, 0u);
+    EXPECT_LT(used, 2048u);
+
+    t.start(MicroThread::Body::of(body));  // size 0 keeps 2048
+    EXPECT_EQ(t.stackSize(), 2048u);
+}
+
+TEST(MicroThreadStack, UsageGrowsWithDepth) {
+    MicroThread t;
+    std::uint32_t shallow = 0, deep = 0;
+    struct Rec {
+        [[gnu::noinline]] static std::uint32_t at(MicroThread& t, int n) {
+            volatile char pad[64] = {};
+            std::uint32_t r = n == 0 ? t.stackUsage() : at(t, n - 1);
+            return r + pad[n % 64];
+        }
+    };
+    auto body = [&] {
+        shallow = t.stackUsage();
+        deep = Rec::at(t, 8);
+    };
+    t.start(MicroThread::Body::of(body), 65536);
+    EXPECT_GT(shallow, 0u);
+    EXPECT_GE(deep, shallow + 8 * 64);
+    EXPECT_LT(deep, 65536u);
+}
+
+TEST(MicroThreadErrors, BrokenPreconditionsAreAssertions) {
+    MicroThread t;
+    EXPECT_THROW(t.start(MicroThread::Body()), basic::AssertError);
+    EXPECT_THROW(t.step(), basic::AssertError);  // never started: stored body is null
+    EXPECT_THROW(t.yield(), basic::AssertError);
+    EXPECT_THROW(t.stackUsage(), basic::AssertError);
+    auto nothing = [] {};
+    EXPECT_THROW(t.start(MicroThread::Body::of(nothing), 16), basic::AssertError);
+    EXPECT_EQ(t.stackSize(), 0u);  // a refused size is not kept
+
+    std::string waitError, stepError;
+    auto body = [&] {
+        try {
+            t.wait(0);
+        } catch (const basic::AssertError& e) {
+            waitError = e.message();
+        }
+        try {
+            t.step();
+        } catch (const basic::AssertError& e) {
+            stepError = e.message();
+        }
+        t.yield();
+    };
+    t.start(MicroThread::Body::of(body), 16384);
+    EXPECT_NE(waitError.find("at least 1"), std::string::npos) << waitError;
+    EXPECT_NE(stepError.find("inside"), std::string::npos) << stepError;
+    EXPECT_TRUE(t.isSuspended());
+    t.step();
+    EXPECT_TRUE(t.isFinished());
+}
+
+TEST(MicroThreadErrors, ErrorEscapingTheBodyReachesTheOwnerAsAssertion) {
+    MicroThread t;
+    int after = 0;
+    auto body = [&] {
+        t.yield();
+        throw std::runtime_error("broken body");
+    };
+    t.start(MicroThread::Body::of(body));
+    try {
+        t.step();
+        FAIL() << "no error";
+    } catch (const basic::AssertError& e) {
+        EXPECT_EQ(e.file(), "algo/game/microthread.cpp");
+        EXPECT_NE(e.message().find("[std::runtime_error] broken body"), std::string::npos)
+            << e.message();
+    }
+    EXPECT_TRUE(t.isFinished());
+    EXPECT_FALSE(t.isSuspended());
+    t.step();  // finished: nothing more happens and nothing is thrown again
+
+    // The object is usable again after a failed run, also when the first slice throws.
+    auto failsAtOnce = [] { throw 42; };
+    EXPECT_THROW(t.start(MicroThread::Body::of(failsAtOnce)), basic::AssertError);
+    auto counts = [&] { ++after; };
+    t.start(MicroThread::Body::of(counts));
+    EXPECT_EQ(after, 1);
+}
+
+TEST(MicroThreadErrors, ErrorsCaughtInsideTheBodyStayThere) {
+    MicroThread t;
+    std::string seen;
+    auto body = [&] {
+        for (int i = 0; i < 3; ++i) {
+            try {
+                t.yield();
+                throw std::out_of_range("slot " + std::to_string(i));
+            } catch (const std::out_of_range& e) {
+                seen += e.what();
+                seen += ';';
+            }
+        }
+    };
+    t.start(MicroThread::Body::of(body));
+    while (!t.isFinished()) t.step();
+    EXPECT_EQ(seen, "slot 0;slot 1;slot 2;");
+}
+
+TEST(MicroThreadErrors, DroppingAParkedTaskIsHarmless) {
+    int reached = 0;
+    {
+        auto t = std::make_unique<MicroThread>();
+        MicroThread* raw = t.get();
+        auto body = [&] {
+            raw->yield();
+            ++reached;
+        };
+        t->start(MicroThread::Body::of(body));
+        EXPECT_TRUE(t->isSuspended());
+    }
+    EXPECT_EQ(reached, 0);
+}
+
+}  // namespace

@@ -1,0 +1,449 @@
+#include "algo/file/strongread.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <random>
+#include <set>
+#include <string>
+
+#include "tests/support/testenv.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+using algo::SReadException;
+namespace sr = algo::strongread;
+
+std::string asString(const algo::Bytes& b) {
+    return std::string(b.begin(), b.end());
+}
+
+void run(const std::string& cmd) {
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+}
+
+void put(const std::string& path, const std::string& bytes) {
+    fs::path p(path);
+    if (p.has_parent_path()) fs::create_directories(p.parent_path());
+    testenv::writeFile(path, bytes);
+}
+
+// Text that deflates well, and bytes that do not.
+std::string compressible(std::size_t n) {
+    std::string s;
+    for (std::size_t i = 0; s.size() < n; ++i) s += "line " + std::to_string(i % 97) + " star\n";
+    s.resize(n);
+    return s;
+}
+std::string noise(std::size_t n, unsigned seed) {
+    std::mt19937 g(seed);
+    std::string s(n, '\0');
+    for (auto& c : s) c = static_cast<char>(g());
+    return s;
+}
+
+// A source tree with directories, an empty file, binary and text.
+void makeSources(const std::string& root) {
+    put(root + "/logo.bmp", noise(70000, 1));
+    put(root + "/text.txt", compressible(200000));
+    put(root + "/empty.dat", "");
+    put(root + "/img/a.bmp", noise(3000, 2));
+    put(root + "/img/deep/b.txt", compressible(5000) + std::string("\0\xff", 2));
+}
+
+std::set<std::string> filesUnder(const std::string& root) {
+    std::set<std::string> out;
+    for (const auto& e : fs::recursive_directory_iterator(root))
+        if (e.is_regular_file()) out.insert(fs::relative(e.path(), root).generic_string());
+    return out;
+}
+
+// Every file of `src` read as `prefix` + "/" + name equals its source byte for byte.
+void expectAllMembersMatch(const std::string& src, const std::string& prefix) {
+    for (const std::string& name : filesUnder(src)) {
+        SCOPED_TRACE(prefix + "/" + name);
+        algo::Bytes got = algo::read(prefix + "/" + name);
+        std::string want = testenv::readFile(src + "/" + name);
+        ASSERT_EQ(got.size(), want.size());
+        EXPECT_TRUE(asString(got) == want);
+    }
+}
+
+std::string errorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const SReadException& e) {
+        return e.what();
+    }
+    return "(no SReadException)";
+}
+
+// --- Archives made by real tools -------------------------------------------------------
+
+TEST(ArchivesFromTools, ZipCommandDeflatedWithDirectoriesAndEmptyMember) {
+    makeSources("src1");
+    fs::create_directories("t1");
+    run("cd src1 && zip -q -r ../t1/data.zip .");
+    expectAllMembersMatch("src1", "t1/data");
+    std::vector<std::string> names = sr::memberNames("t1/data.zip");
+    std::set<std::string> set(names.begin(), names.end());
+    EXPECT_TRUE(set.count("img/")) << "directory entries are listed as stored";
+    EXPECT_TRUE(set.count("img/deep/b.txt"));
+}
+
+TEST(ArchivesFromTools, ZipCommandStored) {
+    makeSources("src2");
+    fs::create_directories("t2");
+    run("cd src2 && zip -q -0 -r ../t2/data.zip .");
+    expectAllMembersMatch("src2", "t2/data");
+}
+
+TEST(ArchivesFromTools, ZipCommandStreamedWithDataDescriptors) {
+    makeSources("src3");
+    fs::create_directories("t3");
+    // Written to a pipe, zip cannot seek back and puts sizes after the data.
+    run("cd src3 && zip -q -r - . | cat > ../t3/data.zip");
+    std::string image = testenv::readFile("t3/data.zip");
+    ASSERT_TRUE(image[6] & 0x08) << "expected a data descriptor on the first member";
+    expectAllMembersMatch("src3", "t3/data");
+}
+
+TEST(ArchivesFromTools, PythonZipfileMixedMethodsAndNonSeekableStream) {
+    makeSources("src4");
+    fs::create_directories("t4");
+    fs::create_directories("t5");
+    const char* script =
+        "import sys, os, zipfile\n"
+        "src, out = sys.argv[1], sys.argv[2]\n"
+        "f = sys.stdout.buffer if out == '-' else open(out, 'wb')\n"
+        "with zipfile.ZipFile(f, 'w') as z:\n"
+        "  for i, (d, _, files) in enumerate(sorted(os.walk(src))):\n"
+        "    for n in sorted(files):\n"
+        "      p = os.path.join(d, n)\n"
+        "      m = zipfile.ZIP_DEFLATED if len(n) % 2 else zipfile.ZIP_STORED\n"
+        "      z.write(p, os.path.relpath(p, src), compress_type=m)\n";
+    put("mkzip.py", script);
+    run("python3 mkzip.py src4 t4/data.zip");
+    expectAllMembersMatch("src4", "t4/data");
+    run("python3 mkzip.py src4 - | cat > t5/data.zip");
+    expectAllMembersMatch("src4", "t5/data");
+}
+
+// --- Lookup -----------------------------------------------------------------------------
+
+TEST(Lookup, PlainFileWinsOverArchiveMember) {
+    put("l1/in/logo.bmp", "from archive");
+    run("cd l1/in && zip -q ../data.zip logo.bmp && rm logo.bmp");
+    EXPECT_EQ(asString(algo::read("l1/data/logo.bmp")), "from archive");
+    put("l1/data/logo.bmp", "loose");
+    EXPECT_EQ(asString(algo::read("l1/data/logo.bmp")), "loose");
+}
+
+TEST(Lookup, NestedDirectoriesCutAtEachSlash) {
+    // Only data.zip: data/a/b.bmp is its member a/b.bmp.
+    put("l2/pack/a/b.bmp", "outer");
+    run("cd l2/pack && zip -q -r ../data.zip a");
+    EXPECT_EQ(asString(algo::read("l2/data/a/b.bmp")), "outer");
+    // A data/a.zip beside it is nearer and wins with its member b.bmp.
+    put("l2/inner/b.bmp", "inner");
+    fs::create_directories("l2/data");
+    run("cd l2/inner && zip -q ../data/a.zip b.bmp");
+    EXPECT_EQ(asString(algo::read("l2/data/a/b.bmp")), "inner");
+    // Members of the nearer archive hide the outer one entirely.
+    put("l2/pack/a/only_outer.bmp", "x");
+    run("cd l2/pack && zip -q ../data.zip a/only_outer.bmp");
+    EXPECT_EQ(errorOf([] { algo::read("l2/data/a/only_outer.bmp"); }),
+              "zip内にファイルがありません。");
+}
+
+TEST(Lookup, NotFoundAnywhereNamesThePath) {
+    EXPECT_EQ(errorOf([] { algo::read("nosuch.bmp"); }),
+              "スキャンしてもファイルがありません。[nosuch.bmp]");
+    EXPECT_EQ(errorOf([] { algo::read("no/such/dir/x.bmp"); }),
+              "スキャンしてもファイルがありません。[no/such/dir/x.bmp]");
+    EXPECT_EQ(errorOf([] { algo::read(""); }), "スキャンしてもファイルがありません。[]");
+}
+
+TEST(Lookup, MissingArchiveFileWhenLoaded) {
+    EXPECT_EQ(errorOf([] { algo::read("l3/zz/a.bmp"); }),
+              "スキャンしてもファイルがありません。[l3/zz/a.bmp]");
+    EXPECT_EQ(errorOf([] { sr::loadArchive("l3/none.zip", "a.bmp"); }), "zipがないです。");
+    EXPECT_FALSE(sr::isCached("l3/none.zip"));
+}
+
+TEST(Lookup, MemberNamesAreExactAndCaseSensitive) {
+    put("l4/src/Logo.BMP", "upper");
+    run("cd l4/src && zip -q ../data.zip Logo.BMP");
+    EXPECT_EQ(asString(algo::read("l4/data/Logo.BMP")), "upper");
+    EXPECT_EQ(errorOf([] { algo::read("l4/data/logo.bmp"); }), "zip内にファイルがありません。");
+    EXPECT_EQ(errorOf([] { algo::read("l4/data/Logo.BM"); }), "zip内にファイルがありません。");
+    EXPECT_EQ(errorOf([] { algo::read("l4/data/src/Logo.BMP"); }), "zip内にファイルがありません。");
+}
+
+TEST(Lookup, MemberNameCutsOnlyAWholeLeadingDirectory) {
+    EXPECT_EQ(sr::memberName("data/img/a.bmp", "data.zip"), "img/a.bmp");
+    EXPECT_EQ(sr::memberName("a.b/c/d.bmp", "a.b/c.zip"), "d.bmp");
+    EXPECT_EQ(sr::memberName("a.b/c.bmp", "a.b.zip"), "c.bmp");
+    // A root archive must not eat the first character of the name.
+    EXPECT_EQ(sr::memberName("x.bmp", ".zip"), "x.bmp");
+    EXPECT_EQ(sr::memberName("data/x.bmp", ".zip"), "data/x.bmp");
+    EXPECT_EQ(sr::memberName("database/x", "data.zip"), "database/x");
+    EXPECT_EQ(sr::parentPath("a/b/c"), "a/b");
+    EXPECT_EQ(sr::parentPath("abc"), "");
+}
+
+TEST(Lookup, ExistsAnswersWithoutThrowingForMissingFiles) {
+    put("l5/src/map1.bmp", "m1");
+    run("cd l5/src && zip -q ../data.zip map1.bmp");
+    put("l5/loose.bmp", "x");
+    EXPECT_TRUE(algo::exists("l5/loose.bmp"));
+    EXPECT_TRUE(algo::exists("l5/data/map1.bmp"));
+    EXPECT_FALSE(algo::exists("l5/data/map2.bmp"));
+    EXPECT_FALSE(algo::exists("l5/other/map1.bmp"));
+    EXPECT_FALSE(algo::exists("nothing_here.bmp"));
+    put("l5/bad/data.zip", "not an archive at all");
+    EXPECT_THROW(algo::exists("l5/bad/data/map1.bmp"), SReadException);
+}
+
+TEST(Lookup, OpenStreamStartsAtZeroWithEveryByte) {
+    std::string bytes = std::string("a\0b\r\nc", 6) + noise(1000, 9);
+    put("l6/src/m.txt", bytes);
+    run("cd l6/src && zip -q ../data.zip m.txt");
+    std::istringstream in = algo::openStream("l6/data/m.txt");
+    EXPECT_EQ(in.tellg(), 0);
+    std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_TRUE(all == bytes);
+}
+
+// --- Archive image ----------------------------------------------------------------------
+
+TEST(ArchiveImage, FirstFourBytesAreNeverRead) {
+    put("i1/src/a.txt", compressible(4000));
+    run("cd i1/src && zip -q ../base.zip a.txt");
+    std::string image = testenv::readFile("i1/base.zip");
+    const char* heads[] = {"\0\0\0\0", "PK\x05\x06", "\xff\xfe\xfd\xfc"};
+    int i = 0;
+    for (const char* head : heads) {
+        std::string dir = "i1/v" + std::to_string(i++);
+        std::string patched = image;
+        std::memcpy(patched.data(), head, 4);
+        put(dir + "/data.zip", patched);
+        EXPECT_EQ(asString(algo::read(dir + "/data/a.txt")), compressible(4000)) << dir;
+    }
+    put("i1/short/data.zip", "PK\x03");
+    std::string e = errorOf([] { algo::read("i1/short/data/a.txt"); });
+    EXPECT_NE(e.find("i1/short/data.zip"), std::string::npos) << e;
+    EXPECT_FALSE(sr::isCached("i1/short/data.zip"));
+}
+
+TEST(ArchiveImage, CacheReadsTheArchiveFileOnce) {
+    put("c1/v1/a.txt", "first");
+    put("c1/v2/a.txt", "second");
+    fs::create_directories("c1/d");
+    run("cd c1/v1 && zip -q ../d/data.zip a.txt");
+    EXPECT_FALSE(sr::isCached("c1/d/data.zip"));
+    EXPECT_EQ(asString(algo::read("c1/d/data/a.txt")), "first");
+    EXPECT_TRUE(sr::isCached("c1/d/data.zip"));
+    // Replaced on disk: the run keeps what it read first.
+    fs::remove("c1/d/data.zip");
+    run("cd c1/v2 && zip -q ../d/data.zip a.txt");
+    EXPECT_EQ(asString(algo::read("c1/d/data/a.txt")), "first");
+    // Each request gets its own copy.
+    algo::Bytes one = algo::read("c1/d/data/a.txt");
+    one[0] = 'X';
+    EXPECT_EQ(asString(algo::read("c1/d/data/a.txt")), "first");
+}
+
+// Restores the descramble switch whatever happens.
+struct DescrambleOn {
+    explicit DescrambleOn(std::uint32_t seed) {
+        sr::descramble = true;
+        sr::descrambleSeed = seed;
+    }
+    ~DescrambleOn() {
+        sr::descramble = false;
+        sr::descrambleSeed = 0;
+    }
+};
+
+// What a packing tool would do: both XOR layers, with a key stream made here.
+std::string scramble(std::string image, std::uint32_t seed) {
+    const std::string key = "QwErTyUiOpAsDfGhJkLzXcVbNmQwErTy";
+    std::mt19937 stream(seed);  // MT19937 as published
+    for (std::size_t i = 0; i + 4 <= image.size(); i += 4) {
+        std::uint32_t k = stream();
+        for (int b = 0; b < 4; ++b) image[i + b] ^= static_cast<char>(k >> (8 * b));
+    }
+    for (std::size_t i = 0; i < image.size(); ++i) image[i] ^= key[i % 32];
+    return image;
+}
+
+TEST(ArchiveImage, DescramblingRoundTrip) {
+    makeSources("d1/src");
+    run("cd d1/src && zip -q -r ../plain.zip .");
+    std::string image = testenv::readFile("d1/plain.zip");
+    image.resize((image.size() + 3) / 4 * 4, '\0');  // a packer pads to whole words
+    put("d1/s/data.zip", scramble(image, 4242));
+    ASSERT_NE(testenv::readFile("d1/s/data.zip").substr(30, 8), image.substr(30, 8));
+    {
+        DescrambleOn on(4242);
+        expectAllMembersMatch("d1/src", "d1/s/data");
+    }
+    // The wrong seed gives garbage, which is a damaged archive, not a crash.
+    put("d1/w/data.zip", scramble(image, 4243));
+    {
+        DescrambleOn on(4242);
+        EXPECT_THROW(algo::read("d1/w/data/logo.bmp"), SReadException);
+    }
+    EXPECT_FALSE(sr::isCached("d1/w/data.zip"));
+    put("d1/odd/data.zip", scramble(image, 4242) + "x");
+    {
+        DescrambleOn on(4242);
+        std::string e = errorOf([] { algo::read("d1/odd/data/logo.bmp"); });
+        EXPECT_NE(e.find("d1/odd/data.zip"), std::string::npos) << e;
+        EXPECT_NE(e.find("multiple of four"), std::string::npos) << e;
+    }
+    // With the switch off the same scrambled file is just damaged.
+    put("d1/off/data.zip", scramble(image, 4242));
+    EXPECT_THROW(algo::read("d1/off/data/logo.bmp"), SReadException);
+}
+
+// --- Damaged and hostile archives -------------------------------------------------------
+
+std::uint32_t get32(const std::string& s, std::size_t at) {
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<std::uint8_t>(s[at + i]);
+    return v;
+}
+void set32(std::string& s, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>(v >> (8 * i));
+}
+// Offsets of the central directory entry and the local header of the only member.
+std::pair<std::size_t, std::size_t> headersOf(const std::string& zip) {
+    std::size_t eocd = zip.rfind(std::string("PK\x05\x06", 4));
+    std::size_t central = get32(zip, eocd + 16);
+    return {central, get32(zip, central + 42)};
+}
+// Sets the uncompressed size (or another field) in both headers, so they agree.
+std::string withSize(std::string zip, std::uint32_t size) {
+    auto [central, local] = headersOf(zip);
+    set32(zip, central + 24, size);
+    set32(zip, local + 22, size);
+    return zip;
+}
+
+class Hostile : public testing::Test {
+  protected:
+    void SetUp() override {
+        put("h/src/m.txt", compressible(300000));
+        if (!fs::exists("h/good.zip")) run("cd h/src && zip -q ../good.zip m.txt");
+        if (!fs::exists("h/stored.zip")) run("cd h/src && zip -q -0 ../stored.zip m.txt");
+        good = testenv::readFile("h/good.zip");
+        stored = testenv::readFile("h/stored.zip");
+    }
+    // Reads member m.txt of `image` placed as a fresh archive; returns the error text.
+    std::string readBroken(const std::string& image) {
+        std::string dir = "h/case" + std::to_string(next++);
+        put(dir + "/data.zip", image);
+        std::string e = errorOf([&] { algo::read(dir + "/data/m.txt"); });
+        EXPECT_NE(e.find(dir + "/data.zip"), std::string::npos) << e;
+        EXPECT_NE(e.find("m.txt"), std::string::npos) << e;
+        return e;
+    }
+    std::string good, stored;
+    static inline int next = 0;
+};
+
+TEST_F(Hostile, TruncatedOrGarbageArchivesAreRefusedAndNotCached) {
+    for (std::size_t cut : {good.size() - 1, good.size() - 22, good.size() / 2, std::size_t{30}}) {
+        SCOPED_TRACE(cut);
+        readBroken(good.substr(0, cut));
+        EXPECT_FALSE(sr::isCached("h/case" + std::to_string(next - 1) + "/data.zip"));
+    }
+    readBroken(noise(5000, 3));
+    readBroken(std::string(64, '\0'));
+}
+
+TEST_F(Hostile, LyingSizesAreCaught) {
+    const std::uint32_t real = 300000;
+    auto lying = [&](const std::string& zip, std::uint32_t claim, const char* what) {
+        SCOPED_TRACE(what);
+        return readBroken(withSize(zip, claim));
+    };
+    lying(good, real - 1, "one byte more than claimed");
+    lying(good, real + 1, "one byte less than claimed");
+    lying(good, 100, "far more than claimed");
+    std::string e = lying(good, 200u << 20, "far less than claimed, within the cap");
+    EXPECT_NE(e.find("ends after 300000 of its"), std::string::npos) << e;
+    lying(stored, real + 7, "stored, less than claimed");
+    // Compressed size pointing past the end of the archive: a stored member would run on
+    // into the directory; a deflated one ends where its stream ends, with the right bytes.
+    for (const std::string* zip : {&stored, &good}) {
+        std::string past = *zip;
+        auto [central, local] = headersOf(past);
+        set32(past, central + 20, 0x7fffffff);
+        set32(past, local + 18, 0x7fffffff);
+        if (zip == &stored) {
+            SCOPED_TRACE("stored, compressed size past the end");
+            readBroken(past);
+        } else {
+            put("h/past/data.zip", past);
+            try {
+                EXPECT_TRUE(asString(algo::read("h/past/data/m.txt")) == compressible(real));
+            } catch (const SReadException&) {
+            }
+        }
+    }
+    // Local header offset pointing past the end.
+    std::string off = good;
+    set32(off, headersOf(off).first + 42, 0x7ffffff0);
+    SCOPED_TRACE("local header past the end");
+    readBroken(off);
+}
+
+TEST_F(Hostile, HugeInflateClaimIsRefusedBeforeInflating) {
+    std::string e = readBroken(withSize(good, 0xfffffff0u));
+    EXPECT_NE(e.find("256 MiB"), std::string::npos) << e;
+    e = readBroken(withSize(good, (256u << 20) + 1));
+    EXPECT_NE(e.find("256 MiB"), std::string::npos) << e;
+}
+
+TEST_F(Hostile, CorruptDataFailsItsChecksum) {
+    std::string bad = stored;
+    bad[headersOf(bad).second + 30 + 5 + 1000] ^= 0x20;  // inside m.txt's stored bytes
+    std::string e = readBroken(bad);
+    std::string crc = good;
+    auto [central, local] = headersOf(crc);
+    set32(crc, central + 16, get32(crc, central + 16) ^ 1);
+    set32(crc, local + 14, get32(crc, local + 14) ^ 1);
+    readBroken(crc);
+}
+
+TEST_F(Hostile, UnsupportedMethodIsRefused) {
+    std::string m = good;
+    auto [central, local] = headersOf(m);
+    m[central + 10] = 1;  // an old method nobody writes any more
+    m[local + 8] = 1;
+    std::string e = readBroken(m);
+    EXPECT_NE(e.find("not supported"), std::string::npos) << e;
+}
+
+TEST_F(Hostile, AFailedRequestKeepsTheCache) {
+    put("h/keep/data.zip", good);
+    EXPECT_EQ(algo::read("h/keep/data/m.txt").size(), 300000u);
+    put("h/keep/sub.zip", "garbage garbage garbage");
+    EXPECT_THROW(algo::read("h/keep/sub/m.txt"), SReadException);
+    EXPECT_TRUE(sr::isCached("h/keep/data.zip"));
+    EXPECT_FALSE(sr::isCached("h/keep/sub.zip"));
+    EXPECT_EQ(algo::read("h/keep/data/m.txt").size(), 300000u);
+}
+
+TEST(Module, LogsItsStart) {
+    EXPECT_NE(testenv::logText().find("Strongread ctor .."), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,76 @@
+// assetgen: builds the game's data files from the text sources under assets/.
+//   assetgen picture SOURCE OUT.bmp [ARG]   pixel art and lettering
+//   assetgen level SOURCE OUT.bmp           ASCII level -> 8-bit palette bitmap
+//   assetgen unlevel IN.bmp                 level bitmap -> ASCII on standard output
+//   assetgen effect SOURCE OUT.wav          sound-effect score -> 16-bit WAV
+//   assetgen tune SOURCE OUT.ogg            music score -> Ogg Vorbis
+//   assetgen zip OUT.zip DIR NAME...        pack staged files
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "tools/assetgen/level.hpp"
+#include "tools/assetgen/music.hpp"
+#include "tools/assetgen/pack.hpp"
+#include "tools/assetgen/picture.hpp"
+#include "tools/assetgen/sound.hpp"
+#include "tools/assetgen/source.hpp"
+#include "tools/assetgen/synth.hpp"
+
+namespace {
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: assetgen picture SOURCE OUT.bmp [ARG] | level SOURCE OUT.bmp | "
+                 "unlevel IN.bmp | effect SOURCE OUT.wav | tune SOURCE OUT.ogg | "
+                 "zip OUT.zip DIR NAME...\n");
+    return 2;
+}
+
+std::string baseName(const std::string& path) {
+    auto slash = path.rfind('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    auto dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> a(argv + 1, argv + argc);
+    if (a.empty()) return usage();
+    try {
+        const std::string& cmd = a[0];
+        if (cmd == "picture" && (a.size() == 3 || a.size() == 4)) {
+            auto image = assetgen::renderPicture(a[1], a.size() == 4 ? a[3] : "");
+            std::string bytes;
+            try {
+                bytes = assetgen::encodeBmp(image);
+            } catch (const std::runtime_error& e) {
+                throw std::runtime_error(a[1] + ": " + e.what());
+            }
+            assetgen::writeFile(a[2], bytes);
+        } else if (cmd == "level" && a.size() == 3) {
+            assetgen::writeFile(a[2], assetgen::levelToBmp(assetgen::readLevel(a[1])));
+        } else if (cmd == "unlevel" && a.size() == 2) {
+            auto text =
+                assetgen::levelToText(assetgen::levelFromBmp(assetgen::readFile(a[1]), a[1]));
+            std::fwrite(text.data(), 1, text.size(), stdout);
+        } else if (cmd == "effect" && a.size() == 3) {
+            auto samples = assetgen::renderEffect(a[1]);
+            assetgen::writeFile(a[2], assetgen::encodeWav(samples, 1, assetgen::kSampleRate));
+        } else if (cmd == "tune" && a.size() == 3) {
+            auto tune = assetgen::renderTune(a[1]);
+            assetgen::writeFile(a[2], assetgen::encodeOgg(tune, baseName(a[1])));
+        } else if (cmd == "zip" && a.size() >= 4) {
+            assetgen::packZip(a[1], a[2], std::vector<std::string>(a.begin() + 3, a.end()));
+        } else {
+            return usage();
+        }
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "assetgen: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,16 @@
+#pragma once
+// Tunes from text scores: voices, patterns of steps, and a song order; rendered so that the
+// end flows into the start, then encoded as Ogg Vorbis.
+#include <string>
+#include <vector>
+
+namespace assetgen {
+
+struct Tune {
+    std::vector<float> left, right;  // kSampleRate, one loop exactly
+};
+
+Tune renderTune(const std::string& path);
+std::string encodeOgg(const Tune& tune, const std::string& title);
+
+}  // namespace assetgen
