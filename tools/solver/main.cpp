@@ -13,7 +13,8 @@
 namespace {
 
 const char kUsage[] =
-    "usage: starhop-solver --level N [--beam W] [--max-passes P] [--bands ROWS[/COLS],...] [-v] OUT\n"
+    "usage: starhop-solver --level N [--beam W] [--max-passes P] [--bands ROWS[/COLS],...] [-v] "
+    "OUT\n"
     "       starhop-solver --starts N OUT   (level starts in turn, resident memory to OUT)\n";
 
 // Resident set size of this process in kB, from /proc/self/status.
@@ -71,9 +72,9 @@ struct Job : game::PassObserver {
             solver::Level lv(n);
             std::vector<std::uint8_t> passes(60, 0);
             for (int k = 0; k < 120; ++k)
-                passes.push_back(static_cast<std::uint8_t>((k / 20) % 2 ? solver::kRight
-                                                                        : solver::kLeft) |
-                                 (k % 30 == 0 ? solver::kJump : 0));
+                passes.push_back(
+                    static_cast<std::uint8_t>((k / 20) % 2 ? solver::kRight : solver::kLeft) |
+                    (k % 30 == 0 ? solver::kJump : 0));
             lv.play(passes);
             if (i == 10 || i == starts)
                 std::fprintf(f, "VmRSS after %d starts: %ld kB\n", i, residentKb());
@@ -134,8 +135,8 @@ int main(int argc, char** argv) {
                 solver::Settings::Area area;
                 char tail = 0;
                 const std::string item = spec.substr(at, comma - at);
-                const int got = std::sscanf(item.c_str(), "%d-%d/%d-%d%c", &area.top,
-                                            &area.bottom, &area.left, &area.right, &tail);
+                const int got = std::sscanf(item.c_str(), "%d-%d/%d-%d%c", &area.top, &area.bottom,
+                                            &area.left, &area.right, &tail);
                 if ((got != 2 && got != 4) || area.top < 0 || area.bottom > 31 ||
                     area.top > area.bottom || area.left < 0 || area.right > 31 ||
                     area.left > area.right) {

@@ -315,10 +315,9 @@ Targets targets(const Level& level, const Settings& settings, std::uint64_t star
 
 // Stars taken in order count fully; one snatched from a later area counts a little, so the
 // beam does not trade the star it is after for a nearer one it could take later.
-double scoreOf(const Outcome& o, Distances& distances, std::size_t starCount,
-               const Targets& t) {
-    const std::uint64_t all = starCount == 64 ? ~std::uint64_t{0}
-                                              : (std::uint64_t{1} << starCount) - 1;
+double scoreOf(const Outcome& o, Distances& distances, std::size_t starCount, const Targets& t) {
+    const std::uint64_t all =
+        starCount == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << starCount) - 1;
     const int inOrder = std::popcount(all & t.sofar & ~o.stars);
     const int early = std::popcount(all & ~t.sofar & ~o.stars);
     double s = inOrder * 100000.0 + early * 2000.0 - o.passes * 0.5;
@@ -344,6 +343,30 @@ const std::vector<Segment>& moves() {
 }
 
 }  // namespace
+
+static std::vector<std::uint8_t> shorten(Level& level, std::vector<std::uint8_t> passes,
+                                         const Settings& settings) {
+    // The beam wanders; cut out every stretch of passes the level can be cleared without,
+    // from long stretches to single passes, as long as cuts are found.
+    std::int32_t total = 0;
+    for (bool again = true; again;) {
+        again = false;
+        for (std::size_t chunk : {64u, 32u, 16u, 8u, 4u, 2u, 1u}) {
+            for (std::size_t at = 0; at + chunk <= passes.size();) {
+                std::vector<std::uint8_t> shorter(passes.begin(), passes.begin() + at);
+                shorter.insert(shorter.end(), passes.begin() + at + chunk, passes.end());
+                if (level.finish(shorter, total)) {
+                    passes = std::move(shorter);
+                    again = true;
+                } else {
+                    at += chunk;
+                }
+            }
+        }
+        if (settings.verbose) std::fprintf(stderr, "shortened to %zu passes\n", passes.size());
+    }
+    return passes;
+}
 
 std::vector<std::uint8_t> solve(Level& level, const Settings& settings) {
     Distances distances(level);
@@ -385,8 +408,7 @@ std::vector<std::uint8_t> solve(Level& level, const Settings& settings) {
                 key ^= static_cast<std::uint64_t>(static_cast<std::int64_t>(o.vy)) << 48;
                 key ^= static_cast<std::uint64_t>(o.onGround) << 60;
                 if (!seen.insert(key).second) continue;
-                child.score =
-                    scoreOf(o, distances, starCount, targets(level, settings, o.stars));
+                child.score = scoreOf(o, distances, starCount, targets(level, settings, o.stars));
                 child.snapshot = level.capture(o.passes);
                 next.push_back(std::move(child));
             }
@@ -397,7 +419,7 @@ std::vector<std::uint8_t> solve(Level& level, const Settings& settings) {
         for (const Node& f : finished) {
             std::int32_t total = 0;
             const auto passes = expand(f.segments);
-            if (level.finish(passes, total)) return passes;
+            if (level.finish(passes, total)) return shorten(level, passes, settings);
         }
         finished.clear();
         if (next.empty())
