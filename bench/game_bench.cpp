@@ -131,7 +131,8 @@ void playFigures() {
 // 100 000 passes of seeded random keys through the replay runner, from level 3 (thorns near
 // the start bring game overs; the title then starts the game again).
 void soak() {
-    const fs::path replay = gBuildDir / "tools/replay/starhop-replay";
+    fs::path replay = gBuildDir / "starhop-replay";
+    if (!fs::exists(replay)) replay = gBuildDir / "tools/replay/starhop-replay";
     if (!fs::exists(replay)) {
         std::printf("soak: %s not built, skipped\n", replay.c_str());
         return;

@@ -229,6 +229,9 @@ def main():
     p.add_argument('case')
     p.add_argument('arg', nargs='*')
     ARGS = p.parse_args()
+    ARGS.replay = os.path.abspath(ARGS.replay)
+    if ARGS.solver:
+        ARGS.solver = os.path.abspath(ARGS.solver)
     try:
         if ARGS.case == 'level':
             case_level(int(ARGS.arg[0]))

@@ -263,7 +263,7 @@ class Distances {
             // Reverse edges: from (c, r) back to the cell a rabbit would come from.
             const int dc[4] = {1, -1, 0, 0}, dr[4] = {0, 0, 1, -1};
             // Coming from below means climbing (dear); from above means falling (cheap).
-            const int cost[4] = {2, 2, 5, 1};
+            const int cost[4] = {2, 2, 12, 1};
             for (int k = 0; k < 4; ++k) {
                 const int c2 = c + dc[k], r2 = r + dr[k];
                 if (c2 < 0 || r2 < 0 || c2 >= n || r2 >= n) continue;
@@ -320,7 +320,7 @@ double scoreOf(const Outcome& o, Distances& distances, std::size_t starCount, co
         starCount == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << starCount) - 1;
     const int inOrder = std::popcount(all & t.sofar & ~o.stars);
     const int early = std::popcount(all & ~t.sofar & ~o.stars);
-    double s = inOrder * 100000.0 + early * 2000.0 - o.passes * 0.5;
+    double s = inOrder * 100000.0 + early * 300.0 - o.passes * 0.5;
     if (o.cleared) return s + 1e9;
     if (!o.alive) return s;
     const int c = static_cast<int>(o.x + 7) / 15, r = static_cast<int>(o.y + 7) / 15;
@@ -344,15 +344,20 @@ const std::vector<Segment>& moves() {
 
 }  // namespace
 
-static std::vector<std::uint8_t> shorten(Level& level, std::vector<std::uint8_t> passes,
+static std::vector<std::uint8_t> shorten(Level& level, const std::vector<std::uint8_t>& found,
                                          const Settings& settings) {
+    // The wait for the life ball stays whole: a rabbit's first move reads whether it stood on
+    // ground in its pooled object's previous life, which a fresh game does not share with a
+    // search that has played many lives.
+    constexpr std::size_t kKeep = 60;
+    std::vector<std::uint8_t> passes = found;
     // The beam wanders; cut out every stretch of passes the level can be cleared without,
     // from long stretches to single passes, as long as cuts are found.
     std::int32_t total = 0;
     for (bool again = true; again;) {
         again = false;
         for (std::size_t chunk : {64u, 32u, 16u, 8u, 4u, 2u, 1u}) {
-            for (std::size_t at = 0; at + chunk <= passes.size();) {
+            for (std::size_t at = kKeep; at + chunk <= passes.size();) {
                 std::vector<std::uint8_t> shorter(passes.begin(), passes.begin() + at);
                 shorter.insert(shorter.end(), passes.begin() + at + chunk, passes.end());
                 if (level.finish(shorter, total)) {
