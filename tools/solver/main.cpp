@@ -13,7 +13,8 @@
 namespace {
 
 const char kUsage[] =
-    "usage: starhop-solver --level N [--beam W] [--max-passes P] [--bands ROWS[/COLS],...] [-v] "
+    "usage: starhop-solver --level N [--beam W] [--max-passes P] [--bands ROWS[/COLS],...] [--wait "
+    "P] [-v] "
     "OUT\n"
     "       starhop-solver --starts N OUT   (level starts in turn, resident memory to OUT)\n";
 
@@ -118,6 +119,9 @@ int main(int argc, char** argv) {
         } else if (a == "--max-passes") {
             need(100, 1000000);
             job.settings.maxPasses = static_cast<std::int32_t>(v);
+        } else if (a == "--wait") {
+            need(60, 100000);
+            job.settings.wait = static_cast<std::int32_t>(v);
         } else if (a == "--starts") {
             need(10, 100000);
             job.starts = static_cast<int>(v);

@@ -349,7 +349,7 @@ static std::vector<std::uint8_t> shorten(Level& level, const std::vector<std::ui
     // The wait for the life ball stays whole: a rabbit's first move reads whether it stood on
     // ground in its pooled object's previous life, which a fresh game does not share with a
     // search that has played many lives.
-    constexpr std::size_t kKeep = 60;
+    const std::size_t kKeep = static_cast<std::size_t>(std::max(settings.wait, 60));
     std::vector<std::uint8_t> passes = found;
     // The beam wanders; cut out every stretch of passes the level can be cleared without,
     // from long stretches to single passes, as long as cuts are found.
@@ -378,7 +378,8 @@ std::vector<std::uint8_t> solve(Level& level, const Settings& settings) {
     const std::size_t starCount = level.starCells().size();
     // The life ball brings the rabbit in on pass 50 and is gone after pass 60; search from there.
     Node root;
-    root.segments.push_back({0, 0, 60});
+    for (std::int32_t left = std::max(settings.wait, 60); left > 0; left -= 240)
+        root.segments.push_back({0, 0, static_cast<std::uint8_t>(std::min(left, 240))});
     root.outcome = level.run(expand(root.segments));
     if (!root.outcome.alive)
         throw std::runtime_error("level " + std::to_string(level.number()) +
@@ -392,7 +393,7 @@ std::vector<std::uint8_t> solve(Level& level, const Settings& settings) {
         std::unordered_set<std::uint64_t> seen;
         for (const Node& node : beam) {
             for (const Segment& m : moves()) {
-                if (node.outcome.passes + m.length > settings.maxPasses) continue;
+                if (node.outcome.passes + m.length > settings.maxPasses + settings.wait) continue;
                 level.restore(node.snapshot);
                 Node child;
                 child.segments = node.segments;

@@ -95,6 +95,9 @@ struct Settings {
     };
     std::vector<Area> bands;
     int beam = 48;
+    // Neutral passes before the search starts: at least the life ball's 60; more makes a
+    // solution for a player who dawdles at the start.
+    std::int32_t wait = 60;
     std::int32_t maxPasses = 4000;
     bool verbose = false;
 };
