@@ -17,7 +17,6 @@
 #include <string>
 #include <vector>
 
-#include "algo/file/logger.hpp"
 #include "algo/game/scene.hpp"
 #include "algo/input/event.hpp"
 #include "algo/input/keyboard.hpp"
@@ -38,6 +37,10 @@ const std::uint8_t* keySource(int* numkeys) {
     if (numkeys) *numkeys = static_cast<int>(algo::kKeyCount);
     return gKeys;
 }
+
+// The terminal, kept before the engine's logger takes standard output over.
+std::FILE* gOut = stdout;
+int gOutFd = 1;
 
 fs::path gBuildDir;  // the build tree: data/ and tools/replay/starhop-replay live there
 Clock::time_point gStart;
@@ -120,12 +123,12 @@ void playFigures() {
         flips.push_back(t.flip);
     }
     const long allocations = bench::allocationCount() - before;
-    std::printf("play pass, update and draw: median %.1f us, 99th percentile %.1f us\n",
-                percentile(work, 0.5), percentile(work, 0.99));
-    std::printf("play pass, flip: median %.1f us, 99th percentile %.1f us\n",
-                percentile(flips, 0.5), percentile(flips, 0.99));
-    std::printf("heap allocations per steady play pass: %.4f (%ld in %d passes; goal 0)\n",
-                static_cast<double>(allocations) / n, allocations, n);
+    std::fprintf(gOut, "play pass, update and draw: median %.1f us, 99th percentile %.1f us\n",
+                 percentile(work, 0.5), percentile(work, 0.99));
+    std::fprintf(gOut, "play pass, flip: median %.1f us, 99th percentile %.1f us\n",
+                 percentile(flips, 0.5), percentile(flips, 0.99));
+    std::fprintf(gOut, "heap allocations per steady play pass: %.4f (%ld in %d passes; goal 0)\n",
+                 static_cast<double>(allocations) / n, allocations, n);
 }
 
 // 100 000 passes of seeded random keys through the replay runner, from level 3 (thorns near
@@ -134,7 +137,7 @@ void soak() {
     fs::path replay = gBuildDir / "starhop-replay";
     if (!fs::exists(replay)) replay = gBuildDir / "tools/replay/starhop-replay";
     if (!fs::exists(replay)) {
-        std::printf("soak: %s not built, skipped\n", replay.c_str());
+        std::fprintf(gOut, "soak: %s not built, skipped\n", replay.c_str());
         return;
     }
     std::mt19937 rng(20261208);
@@ -157,10 +160,10 @@ void soak() {
     long lines = 0;
     std::ifstream trace("soak.jsonl");
     for (std::string line; std::getline(trace, line);) ++lines;
-    std::printf(
-        "soak: %ld passes of random input, exit status %d, %ld trace lines, %.1f s "
-        "(%.1f us a pass)\n",
-        total, status, lines, seconds, seconds * 1e6 / static_cast<double>(total));
+    std::fprintf(gOut,
+                 "soak: %ld passes of random input, exit status %d, %ld trace lines, %.1f s "
+                 "(%.1f us a pass)\n",
+                 total, status, lines, seconds, seconds * 1e6 / static_cast<double>(total));
     if (status != 0 || lines != total) throw std::runtime_error("soak: the run failed");
 }
 
@@ -172,14 +175,18 @@ struct Bench : game::PassObserver {
     bool beforePass() override {
         if (pass == 0) return true;  // the title's first pass
         algo::keyboard::setKeySource(&keySource);
-        std::printf("start-up to the first drawn title frame: %.1f ms\n", gStartupMs);
+        std::fprintf(gOut, "start-up to the first drawn title frame: %.1f ms\n", gStartupMs);
         benchmark::Initialize(&argc, argv);
-        benchmark::RunSpecifiedBenchmarks();
+        std::ofstream terminal("/dev/fd/" + std::to_string(gOutFd));
+        benchmark::ConsoleReporter reporter;
+        reporter.SetOutputStream(&terminal);
+        reporter.SetErrorStream(&terminal);
+        benchmark::RunSpecifiedBenchmarks(&reporter);
         benchmark::Shutdown();
         playFigures();
         soak();
-        std::printf("peak resident memory: %ld kB (now %ld kB)\n", statusKb("VmHWM:"),
-                    statusKb("VmRSS:"));
+        std::fprintf(gOut, "peak resident memory: %ld kB (now %ld kB)\n", statusKb("VmHWM:"),
+                     statusKb("VmRSS:"));
         return false;
     }
     void afterPass(bool drawn) override {
@@ -200,7 +207,10 @@ int main(int argc, char** argv) {
     fs::create_directories(work);
     fs::create_directory_symlink(gBuildDir / "data", work / "data");
     fs::current_path(work);
-    algo::logger::enabled = false;  // no log file: the figures go to the terminal
+    gOutFd = dup(STDOUT_FILENO);
+    gOut = fdopen(gOutFd, "w");
+    if (!gOut) return 1;
+    std::setvbuf(gOut, nullptr, _IOLBF, 0);
 
     Bench bench;
     bench.argc = argc;

@@ -41,9 +41,10 @@ bool EventControl_::poll() {
         if (event.type == SDL_QUIT) return false;
         dispatch(event);
     }
-    // A copy: updaters added or removed by an updater take effect from the next pass.
-    const std::vector<Updater> pass = updaters_;
-    for (const Updater& updater : pass) updater();
+    // A copy: updaters added or removed by an updater take effect from the next pass. The
+    // copy's storage stays from pass to pass, so a steady pass allocates nothing.
+    running_.assign(updaters_.begin(), updaters_.end());
+    for (std::size_t i = 0; i < running_.size(); ++i) running_[i]();
     return true;
 }
 

@@ -82,6 +82,8 @@ class EventControl_ : public basic::Singleton<EventControl_> {
     std::unordered_map<std::uint32_t, Handler> handlers_;
     // Kept in registration order, so the devices update in the order they were started.
     std::vector<Updater> updaters_;
+    // The pass's copy of updaters_, kept so that its storage is reused from pass to pass.
+    std::vector<Updater> running_;
 };
 
 namespace event {
