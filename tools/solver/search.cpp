@@ -206,22 +206,19 @@ bool Level::finish(const std::vector<std::uint8_t>& passes, std::int32_t& total)
     auto& control = algo::SceneControl_::instance();
     auto& scene = game::SceneGame_::instance();
     total = 0;
-    auto deadNow = [] {
-        for (const auto& c : game::DeadRabbit::list)
-            if (c) return true;
-        return false;
-    };
+    auto movedOn = [&] { return &control.current() != &scene || scene.level() != number_; };
     for (std::uint8_t k : passes) {
         step(k);
         ++total;
-        if (deadNow()) return false;
+        // A script that runs into the next level would shift that level's own script.
+        if (dead() || movedOn()) return false;
     }
     // The countdown runs 60 passes after the last star; the switch comes on the pass after.
     for (int i = 0; i < 200; ++i) {
         step(0);
         ++total;
-        if (&control.current() != &scene || scene.level() != number_) return true;
-        if (deadNow()) return false;
+        if (movedOn()) return true;
+        if (dead()) return false;
     }
     return false;
 }
