@@ -131,21 +131,21 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "starhop-solver: --bands needs rows like 0-6,7-13\n");
                 return 2;
             }
-            std::string spec = argv[++i];
+            std::string bandList = argv[++i];
             std::size_t at = 0;
-            while (at < spec.size()) {
-                std::size_t comma = spec.find(',', at);
-                if (comma == std::string::npos) comma = spec.size();
+            while (at < bandList.size()) {
+                std::size_t comma = bandList.find(',', at);
+                if (comma == std::string::npos) comma = bandList.size();
                 solver::Settings::Area area;
                 char tail = 0;
-                const std::string item = spec.substr(at, comma - at);
+                const std::string item = bandList.substr(at, comma - at);
                 const int got = std::sscanf(item.c_str(), "%d-%d/%d-%d%c", &area.top, &area.bottom,
                                             &area.left, &area.right, &tail);
                 if ((got != 2 && got != 4) || area.top < 0 || area.bottom > 31 ||
                     area.top > area.bottom || area.left < 0 || area.right > 31 ||
                     area.left > area.right) {
                     std::fprintf(stderr, "starhop-solver: --bands: bad band '%s'\n",
-                                 spec.substr(at, comma - at).c_str());
+                                 bandList.substr(at, comma - at).c_str());
                     return 2;
                 }
                 job.settings.bands.push_back(area);
