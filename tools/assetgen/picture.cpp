@@ -401,15 +401,6 @@ class Painter {
     std::map<std::string, Sprite> sprites_;
 };
 
-void put16(std::string& s, unsigned v) {
-    s.push_back(static_cast<char>(v & 0xff));
-    s.push_back(static_cast<char>((v >> 8) & 0xff));
-}
-void put32(std::string& s, unsigned v) {
-    put16(s, v & 0xffff);
-    put16(s, v >> 16);
-}
-
 std::string bmpHeaders(int width, int height, int bits, unsigned paletteEntries,
                        unsigned rowBytes) {
     unsigned pixelOffset = 14 + 40 + paletteEntries * 4;

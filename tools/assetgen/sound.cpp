@@ -9,19 +9,6 @@
 
 namespace assetgen {
 
-namespace {
-
-void put16(std::string& s, unsigned v) {
-    s.push_back(static_cast<char>(v & 0xff));
-    s.push_back(static_cast<char>((v >> 8) & 0xff));
-}
-void put32(std::string& s, unsigned v) {
-    put16(s, v & 0xffff);
-    put16(s, v >> 16);
-}
-
-}  // namespace
-
 double peakDb(const std::vector<float>& samples) {
     float peak = 0;
     for (float v : samples) peak = std::max(peak, std::fabs(v));

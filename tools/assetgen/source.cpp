@@ -132,4 +132,13 @@ void Options::finish() const {
         if (!used_.count(key)) src_.fail(line_, "unknown option '" + key + "'");
 }
 
+void put16(std::string& s, unsigned v) {
+    s.push_back(static_cast<char>(v & 0xff));
+    s.push_back(static_cast<char>((v >> 8) & 0xff));
+}
+void put32(std::string& s, unsigned v) {
+    put16(s, v & 0xffff);
+    put16(s, v >> 16);
+}
+
 }  // namespace assetgen

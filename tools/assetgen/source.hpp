@@ -65,4 +65,8 @@ std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
 std::string directoryOf(const std::string& path);
 
+// Little-endian fields of the BMP and WAV headers.
+void put16(std::string& s, unsigned v);
+void put32(std::string& s, unsigned v);
+
 }  // namespace assetgen
