@@ -18,7 +18,12 @@ std::string className(const std::exception& e) {
 
 std::string describe(const std::exception& e) {
     const auto* err = dynamic_cast<const Error*>(&e);
-    return "[" + className(e) + "] " + (err ? err->toString() : std::string(e.what()));
+    // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on "[" + std::string.
+    std::string line = "[";
+    line += className(e);
+    line += "] ";
+    line += err ? err->toString() : std::string(e.what());
+    return line;
 }
 
 }  // namespace basic

@@ -153,7 +153,9 @@ void soak() {
             done += n;
         }
     }
-    const std::string cmd = "'" + replay.string() + "' --level 3 --trace soak.jsonl soak.txt";
+    std::string cmd = "'";
+    cmd += replay.string();
+    cmd += "' --level 3 --trace soak.jsonl soak.txt";
     const auto t0 = Clock::now();
     const int status = std::system(cmd.c_str());
     const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();

@@ -69,8 +69,9 @@ void buildArchive() {
     for (int i = 0; i < 48; ++i) contents.push_back(makeContent(i % 3, 1'000'000 + i * 10'000, g));
     for (std::size_t i = 0; i < contents.size(); ++i) {
         zip_source_t* src = zip_source_buffer(z, contents[i].data(), contents[i].size(), 0);
-        std::string name = "m" + std::to_string(i) + ".bin";
-        zip_int64_t idx = zip_file_add(z, name.c_str(), src, ZIP_FL_ENC_UTF_8);
+        char name[32];
+        std::snprintf(name, sizeof name, "m%zu.bin", i);
+        zip_int64_t idx = zip_file_add(z, name, src, ZIP_FL_ENC_UTF_8);
         // Noise is stored, as a packer would leave it; everything else deflated.
         zip_set_file_compression(z, static_cast<zip_uint64_t>(idx),
                                  i % 3 == 2 ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 6);

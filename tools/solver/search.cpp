@@ -60,7 +60,7 @@ std::string scriptText(const std::vector<std::uint8_t>& passes) {
         if (passes[i] & kRight) add("right");
         if (passes[i] & kLeft) add("left");
         if (passes[i] & kJump) add("x");
-        if (keys.empty()) keys = "-";
+        if (keys.empty()) keys.push_back('-');
         text += std::to_string(j - i) + ' ' + keys + '\n';
         i = j;
     }
@@ -165,7 +165,7 @@ Snapshot Level::capture(std::int32_t passes) const {
     s.rest = game::SceneGame_::instance().rest() + offset_;
     s.stars = observe(passes).stars;
     for (const auto& r : game::Rabbit::list)
-        if (r) s.rabbit.emplace(*r);
+        if (r) s.rabbit = std::make_shared<const game::Rabbit>(*r);
     return s;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Beam search for a key script that clears one level, run on the real play scene.
 #include <cstdint>
-#include <optional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -42,7 +42,8 @@ struct Outcome {
 // input counters are not kept: every segment ends with the jump key up, and the rabbit only
 // asks whether a direction is held, so a neutral pass before resuming gives the same play.
 struct Snapshot {
-    std::optional<game::Rabbit> rabbit;
+    // Shared and never changed once taken: search nodes are copied and sorted often.
+    std::shared_ptr<const game::Rabbit> rabbit;
     std::uint64_t stars = 0;
     std::int32_t rest = 0;
     std::int32_t passes = 0;
