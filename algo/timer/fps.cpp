@@ -2,6 +2,7 @@
 
 #include "algo/file/logger.hpp"
 #include "algo/timer/timer.hpp"
+#include "basic/assert.hpp"
 
 namespace algo {
 namespace {
@@ -13,6 +14,7 @@ std::uint32_t last_ = 0;
 }  // namespace
 
 void setFPS(std::uint16_t rate) {
+    BASIC_ASSERT(rate != 0, "setFPS: a frame rate of 0 has no frame interval");
     interval_ = 1000 / rate;
     last_ = clock.ticks();
 }

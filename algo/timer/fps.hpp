@@ -4,6 +4,7 @@
 
 namespace algo {
 
+// Interval 1000 / rate ms. A rate of 0 is a basic::AssertError and changes nothing.
 void setFPS(std::uint16_t rate);
 // Sleeps until the frame is due; true when the frame is to be drawn.
 bool waitFrame();
