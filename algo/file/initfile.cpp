@@ -147,12 +147,65 @@ void InitFile::save() {
     replaceFile(filename_, format());
 }
 
+namespace {
+
+// The key as a C string literal would show it: a line break or a NUL in it must not cut the
+// message short.
+std::string quoted(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c == '"' || c == '\\')
+            out += std::string("\\") + c;
+        else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned>(c));
+            out += hex;
+        } else
+            out += c;
+    }
+    return out + "\"";
+}
+
+bool blankAtAnEnd(const std::string& text) {
+    auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    return !text.empty() && (blank(text.front()) || blank(text.back()));
+}
+
+}  // namespace
+
+void InitFile::checkStorable(const std::string& key, const std::string& value) const {
+    // A line ends at CR or LF, the key at the first "=", and loading trims blanks and tabs off
+    // both: anything else would come back different from the file.
+    const char* problem = nullptr;
+    if (key.find('=') != std::string::npos)
+        problem = "the key contains \"=\"";
+    else if (key.find_first_of("\r\n") != std::string::npos)
+        problem = "the key contains a line break";
+    else if (blankAtAnEnd(key))
+        problem = "the key begins or ends with a blank or tab";
+    else if (value.find_first_of("\r\n") != std::string::npos)
+        problem = "the value contains a line break";
+    else if (blankAtAnEnd(value))
+        problem = "the value begins or ends with a blank or tab";
+    if (!problem) return;
+    throw std::invalid_argument((filename_.empty() ? std::string("InitFile") : filename_) +
+                                ": cannot store key " + quoted(key) + ": " + problem +
+                                ", which the settings file cannot hold");
+}
+
 std::string InitFile::get(const std::string& key) const {
     auto it = lines_.find(key);
     return it == lines_.end() ? std::string() : it->second;
 }
 
 void InitFile::setDefault(const std::string& key, const std::string& value) {
+    checkStorable(key, value);
     if (get(key).empty()) set(value, key);
 }
 
@@ -161,6 +214,7 @@ void InitFile::remove(const std::string& key) {
 }
 
 void InitFile::set(const std::string& value, const std::string& key) {
+    checkStorable(key, value);
     lines_[key] = value;
 }
 

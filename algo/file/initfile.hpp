@@ -30,6 +30,9 @@ class InitFile {
     // Writes the map to the last loaded name through a temporary file renamed over it.
     virtual void save();
     virtual std::string get(const std::string& key) const;
+    // set and setDefault refuse, with std::invalid_argument naming the key, what the file
+    // cannot hold: a key with "=", a key or value with CR or LF or with a blank or tab at
+    // either end. Everything else is saved and loaded back exactly.
     virtual void setDefault(const std::string& key, const std::string& value);
     virtual void remove(const std::string& key);
     // Value first, key second, as in lines_[key] = value.
@@ -44,6 +47,8 @@ class InitFile {
     const std::string& filename() const { return filename_; }
 
   private:
+    void checkStorable(const std::string& key, const std::string& value) const;
+
     Map lines_;
     std::string filename_;
 };

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <random>
+#include <sstream>
 #include <stdexcept>
 
 #include "tests/support/testenv.hpp"
@@ -175,6 +178,65 @@ TEST(InitFileAccess, PrintWritesAssignmentsToStandardOutput) {
     EXPECT_NE(log.find("lines_[\"speed\"] = 12\n"), std::string::npos);
     EXPECT_NE(log.find("lines_[\"e\"] = \n"), std::string::npos);
     f.load("a2.ini");
+}
+
+// Generated keys and values, rich in what the format treats specially: every pair that set
+// takes comes back exactly from the saved file, and every pair it refuses is one that the
+// written form really cannot carry.
+TEST(InitFileAccess, WhatSetTakesRoundTripsAndWhatItRefusesCannotBeWritten) {
+    std::mt19937 rng(1604);
+    const std::string plain("ab#\"\\\0\xc3\xa9\v", 9);
+    const std::string special = "= \t\r\n";
+    auto text = [&] {
+        std::string t(rng() % 6, ' ');
+        for (char& c : t) c = rng() % 10 < 7 ? plain[rng() % plain.size()] : special[rng() % 5];
+        return t;
+    };
+    // What one entry in the written form reads back as.
+    InitFile probe;
+    probe.load("probe.ini");
+    auto readBack = [&](const std::string& key, const std::string& value) {
+        for (const auto& [k, v] : InitFile::Map(probe.lines())) probe.remove(k);
+        std::istringstream line(key + "\t= " + value + "\r\n");
+        probe.parse(line);
+        return probe.lines();
+    };
+
+    InitFile file;
+    file.load("round.ini");
+    InitFile::Map stored;
+    int taken = 0, refused = 0;
+    for (int i = 0; i < 4000; ++i) {
+        const std::string key = text(), value = text();
+        const bool carried = readBack(key, value) == InitFile::Map{{key, value}};
+        try {
+            file.set(value, key);
+            stored[key] = value;
+            ++taken;
+            EXPECT_TRUE(carried) << "taken but not carried: " << testing::PrintToString(key)
+                                 << " = " << testing::PrintToString(value);
+        } catch (const std::invalid_argument& e) {
+            ++refused;
+            EXPECT_FALSE(carried) << "refused but carried: " << testing::PrintToString(key) << " = "
+                                  << testing::PrintToString(value);
+            const std::string what = e.what();
+            EXPECT_EQ(what.rfind("round.ini: ", 0), 0u) << what;
+            const bool printable = std::all_of(key.begin(), key.end(), [](unsigned char c) {
+                return c >= 0x20 && c != 0x7f && c != '"' && c != '\\';
+            });
+            if (printable) {  // others are shown escaped
+                EXPECT_NE(what.find('"' + key + '"'), std::string::npos) << what;
+            }
+            EXPECT_THROW(file.setDefault(key, value), std::invalid_argument);
+        }
+    }
+    EXPECT_GT(taken, 500);
+    EXPECT_GT(refused, 500);
+    EXPECT_EQ(file.lines(), stored);  // a refusal changes nothing
+    file.save();
+    InitFile back;
+    back.load("round.ini");
+    EXPECT_EQ(back.lines(), stored);
 }
 
 TEST(InitFileHelpers, TrimAndReadLine) {
