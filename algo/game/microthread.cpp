@@ -1,12 +1,55 @@
 #include "algo/game/microthread.hpp"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <new>
 #include <string>
 #include <utility>
+
+#ifdef ALGO_MICROTHREAD_ASAN
+#include <sanitizer/asan_interface.h>
+#endif
 
 #include "basic/assert.hpp"
 #include "basic/error.hpp"
 
 namespace algo {
+namespace {
+
+std::size_t pageSize() {
+    static const std::size_t size = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    return size;
+}
+
+// Maps `length` bytes (whole pages) of zeros with an inaccessible page below them; returns
+// the first usable byte.
+std::byte* mapStack(std::size_t length) {
+    const std::size_t guard = pageSize();
+    void* p = mmap(nullptr, guard + length, PROT_READ | PROT_WRITE,
+                   MAP_PRIVATE | MAP_ANONYMOUS | MAP_STACK, -1, 0);
+    if (p == MAP_FAILED) throw std::bad_alloc();
+    if (mprotect(p, guard, PROT_NONE) != 0) {
+        munmap(p, guard + length);
+        throw std::bad_alloc();
+    }
+    return static_cast<std::byte*>(p) + guard;
+}
+
+void unmapStack(std::byte* usable, std::size_t length) {
+    if (!usable) return;
+#ifdef ALGO_MICROTHREAD_ASAN
+    // Frames of an abandoned task leave their poisoned red zones behind in the shadow.
+    __asan_unpoison_memory_region(usable, length);
+#endif
+    munmap(usable - pageSize(), pageSize() + length);
+}
+
+}  // namespace
+
+MicroThread::~MicroThread() {
+    unmapStack(stack_, stackLength_);
+}
 
 void MicroThread::start(Body body, std::uint32_t size) {
     BASIC_ASSERT(static_cast<bool>(body), "MicroThread: the body is null");
@@ -17,12 +60,15 @@ void MicroThread::start(Body body, std::uint32_t size) {
     if (size != 0) stackSize_ = size;
     if (stackSize_ == 0) stackSize_ = kDefaultStackSize;
     if (stackLength_ < stackSize_) {
-        stack_.reset();  // the old area goes first, so both are never held at once
+        unmapStack(stack_, stackLength_);  // the old area goes first, so both are never held
+        stack_ = nullptr;
         stackLength_ = 0;
-        stack_.reset(new std::byte[stackSize_]());
-        stackLength_ = stackSize_;
+        const std::size_t length = (stackSize_ + pageSize() - 1) / pageSize() * pageSize();
+        stack_ = mapStack(length);
+        stackLength_ = length;
     }
-    stackTop_ = stack_.get() + stackSize_;
+    // The stack grows down from here through the first stackSize bytes, onto the guard page.
+    stackTop_ = stack_ + stackSize_;
     suspended_ = false;
     finished_ = false;
     body_ = body;

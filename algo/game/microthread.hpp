@@ -44,12 +44,14 @@ class MicroThread {
         void (*call_)(void*) = nullptr;
     };
 
+    // Enough for plain code. A body that throws, even an error it catches itself, or calls
+    // into libraries needs more: the unwinder alone takes several kilobytes.
     static constexpr std::uint32_t kDefaultStackSize = 4096;
     // Below this the first context of the task would not fit in the area.
     static constexpr std::uint32_t kMinimumStackSize = 256;
 
     MicroThread() = default;
-    ~MicroThread() = default;
+    ~MicroThread();
     MicroThread(const MicroThread&) = delete;
     MicroThread& operator=(const MicroThread&) = delete;
 
@@ -88,9 +90,11 @@ class MicroThread {
     }
 
     std::uint32_t stackSize() const { return stackSize_; }
-    // Length and address of the area owned (it may be longer than stackSize when reused).
+    // Length and address of the area owned: whole pages, so it may be longer than stackSize.
+    // The page below it is never accessible: a body that runs past the end of its stack
+    // faults there at once instead of overwriting other memory.
     std::size_t stackCapacity() const { return stackLength_; }
-    const std::byte* stackArea() const { return stack_.get(); }
+    const std::byte* stackArea() const { return stack_; }
     // True while the body runs (between a switch into the task and the switch back).
     bool isRunning() const { return inside_; }
 
@@ -133,7 +137,7 @@ class MicroThread {
     bool suspended_ = false;
     bool finished_ = false;
     bool inside_ = false;
-    std::unique_ptr<std::byte[]> stack_;
+    std::byte* stack_ = nullptr;  // just above the guard page
     std::size_t stackLength_ = 0;
     std::uint32_t stackSize_ = 0;
     Body body_;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -208,6 +210,54 @@ TEST(MicroThreadStack, UsageGrowsWithDepth) {
     EXPECT_LT(deep, 65536u);
 }
 
+// Deeper and deeper until something stops it; the bound only keeps the compiler from
+// calling the recursion infinite.
+[[gnu::noinline]] int recurse(int depth) {
+    volatile char frame[256];
+    frame[depth % 256] = static_cast<char>(depth);
+    return depth < (1 << 30) ? recurse(depth + 1) + frame[0] : 0;
+}
+
+const std::byte* gGuard = nullptr;
+void exitByFaultAddress(int, siginfo_t* info, void*) {
+    const auto* at = static_cast<const std::byte*>(info->si_addr);
+    _exit(at >= gGuard && at < gGuard + sysconf(_SC_PAGESIZE) ? 3 : 4);
+}
+
+// Runs a body that overflows a stack of `size` bytes in an area first made for `area` bytes.
+// The child exits with 3 when the fault is in the page right below the stack, with 4 when
+// it is anywhere else (the handler has a stack of its own: the task's is used up).
+void overflow(std::uint32_t area, std::uint32_t size) {
+    MicroThread t;
+    auto nothing = [] {};
+    t.start(MicroThread::Body::of(nothing), area);
+    gGuard = t.stackArea() - sysconf(_SC_PAGESIZE);
+    static char handlerStack[1 << 16];
+    stack_t alt{};
+    alt.ss_sp = handlerStack;
+    alt.ss_size = sizeof handlerStack;
+    sigaltstack(&alt, nullptr);
+    struct sigaction action {};
+    action.sa_sigaction = &exitByFaultAddress;
+    action.sa_flags = SA_SIGINFO | SA_ONSTACK;
+    sigaction(SIGSEGV, &action, nullptr);
+    sigaction(SIGBUS, &action, nullptr);
+    auto body = [] { recurse(0); };
+    t.start(MicroThread::Body::of(body), size);
+    _exit(0);
+}
+
+TEST(MicroThreadStackDeathTest, OverflowFaultsAtOnceInTheGuardPageBelowTheStack) {
+    GTEST_FLAG_SET(death_test_style, "fast");
+    EXPECT_EXIT(overflow(16384, 16384), testing::ExitedWithCode(3), "");
+    // A reused larger area: the stack still ends right above the guard.
+    EXPECT_EXIT(overflow(65536, 5000), testing::ExitedWithCode(3), "");
+}
+
+// Throwing runs the unwinder on the task's stack, which takes more than the default 4096
+// bytes (several times more under the address sanitizer).
+constexpr std::uint32_t kUnwindingStack = 65536;
+
 TEST(MicroThreadErrors, BrokenPreconditionsAreAssertions) {
     MicroThread t;
     EXPECT_THROW(t.start(MicroThread::Body()), basic::AssertError);
@@ -232,7 +282,7 @@ TEST(MicroThreadErrors, BrokenPreconditionsAreAssertions) {
         }
         t.yield();
     };
-    t.start(MicroThread::Body::of(body), 16384);
+    t.start(MicroThread::Body::of(body), kUnwindingStack);
     EXPECT_NE(waitError.find("at least 1"), std::string::npos) << waitError;
     EXPECT_NE(stepError.find("inside"), std::string::npos) << stepError;
     EXPECT_TRUE(t.isSuspended());
@@ -247,7 +297,7 @@ TEST(MicroThreadErrors, ErrorEscapingTheBodyReachesTheOwnerAsAssertion) {
         t.yield();
         throw std::runtime_error("broken body");
     };
-    t.start(MicroThread::Body::of(body));
+    t.start(MicroThread::Body::of(body), kUnwindingStack);
     try {
         t.step();
         FAIL() << "no error";
@@ -282,7 +332,7 @@ TEST(MicroThreadErrors, ErrorsCaughtInsideTheBodyStayThere) {
             }
         }
     };
-    t.start(MicroThread::Body::of(body));
+    t.start(MicroThread::Body::of(body), kUnwindingStack);
     while (!t.isFinished()) t.step();
     EXPECT_EQ(seen, "slot 0;slot 1;slot 2;");
 }
