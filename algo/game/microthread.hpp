@@ -8,8 +8,14 @@
 #include <memory>
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/common_interface_defs.h>
 #define ALGO_MICROTHREAD_ASAN 1
+#elif defined(__has_feature)  // clang names it only this way
+#if __has_feature(address_sanitizer)
+#define ALGO_MICROTHREAD_ASAN 1
+#endif
+#endif
+#ifdef ALGO_MICROTHREAD_ASAN
+#include <sanitizer/common_interface_defs.h>
 #endif
 
 namespace algo {

@@ -13,6 +13,7 @@
 #include "algo/input/joystick.hpp"
 #include "algo/input/keyboard.hpp"
 #include "algo/input/mouse.hpp"
+#include "algo/surface/display.hpp"
 #include "algo/system/sdlinit.hpp"
 #include "basic/assert.hpp"
 #include "tests/support/testenv.hpp"
@@ -38,7 +39,7 @@ void ensureVideo() {
     }
     // The pointer can only be warped inside a window.
     if (!SDL_GetVideoSurface()) {
-        ASSERT_NE(SDL_SetVideoMode(512, 512, 16, SDL_SWSURFACE), nullptr);
+        algo::Display_::instance().setVideoMode(512, 512, 16, false);
     }
 }
 
@@ -191,7 +192,7 @@ TEST_F(Input, PushQuitWithoutAQueueIsAnSdlError) {
         EXPECT_STREQ(e.what(), "Quitイベント がプッシュできませんでした。");
     }
     ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0);
-    ASSERT_NE(SDL_SetVideoMode(512, 512, 16, SDL_SWSURFACE), nullptr);
+    algo::Display_::instance().setVideoMode(512, 512, 16, false);
 }
 
 // ---- keyboard ----

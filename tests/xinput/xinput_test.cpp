@@ -13,6 +13,7 @@
 #include "algo/input/event.hpp"
 #include "algo/input/keyboard.hpp"
 #include "algo/input/mouse.hpp"
+#include "algo/surface/display.hpp"
 
 namespace {
 
@@ -52,7 +53,7 @@ class XInput : public testing::Test {
             ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
         }
         if (!SDL_GetVideoSurface()) {
-            ASSERT_NE(SDL_SetVideoMode(512, 512, 16, SDL_SWSURFACE), nullptr) << SDL_GetError();
+            algo::Display_::instance().setVideoMode(512, 512, 16, false);
         }
         SDL_WM_SetCaption(kCaption, nullptr);
         pollUntil([] { return false; }, 10);
