@@ -21,9 +21,9 @@
 #include "algo/input/event.hpp"
 #include "algo/input/keyboard.hpp"
 #include "algo/surface/display.hpp"
-#include "algo/system/engine.hpp"
 #include "basic/element.hpp"
 #include "bench/support/alloc_count.hpp"
+#include "game/headless.hpp"
 #include "game/main.hpp"
 #include "game/scenegame.hpp"
 
@@ -218,13 +218,7 @@ int main(int argc, char** argv) {
     bench.argc = argc;
     bench.argv = argv;
     gStart = Clock::now();
-    const int status = algo::runProgram([&] {
-        game::MainModule module;
-        game::Options options;
-        options.screen = game::Screen::Window;
-        options.observer = &bench;
-        return game::entry(options);
-    });
+    const int status = game::runHeadless(bench);
     fs::current_path(work.parent_path());
     fs::remove_all(work);
     return status;

@@ -64,6 +64,8 @@ class DeadRabbit : public Rabbit, public algo::ActorTable<DeadRabbit> {
     using Table::updateAll;
 
     void kill() override { Table::kill(); }
+    // The second table brings a second Actor base, whose create and kill call start and end
+    // through it: only these overrides make them the rabbit's there (and the class concrete).
     void start(const basic::Args& args) override { Rabbit::start(args); }
     void end() override { Rabbit::end(); }
     void move() override;

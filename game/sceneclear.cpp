@@ -7,13 +7,13 @@
 #include "algo/input/easyinput.hpp"
 #include "algo/sound/audio.hpp"
 #include "algo/surface/display.hpp"
+#include "game/scenegame.hpp"
 #include "game/scenestart.hpp"
 
 namespace game {
 
 namespace {
 const char kDigitChars[] = "0123456789.";
-constexpr double kSecondsPerPass = 1.0 / 60;
 }  // namespace
 
 int gradeFor(long double seconds) {

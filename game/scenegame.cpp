@@ -15,7 +15,6 @@
 namespace game {
 
 namespace {
-constexpr double kSecondsPerPass = 1.0 / 60;
 constexpr std::int32_t kCountdown = 60;
 }  // namespace
 

@@ -15,6 +15,9 @@ class Music;
 
 namespace game {
 
+// Time is counted in update passes and shown as seconds, here and on the clear screen.
+inline constexpr double kSecondsPerPass = 1.0 / 60;
+
 class SceneGame_ : public algo::Scene, public basic::Singleton<SceneGame_> {
   public:
     void init(const basic::Args& args) override;

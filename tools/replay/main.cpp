@@ -12,8 +12,8 @@
 
 #include "algo/input/keyboard.hpp"
 #include "algo/surface/display.hpp"
-#include "algo/system/engine.hpp"
 #include "algo/timer/fps.hpp"
+#include "game/headless.hpp"
 #include "game/main.hpp"
 #include "game/replayscript.hpp"
 #include "tools/replay/trace.hpp"
@@ -179,16 +179,9 @@ int main(int argc, char** argv) {
 
     Runner runner(s, steps, trace);
     algo::fps::setClock(algo::fps::Clock{&fakeTicks, &fakeDelay});
-    const int status = algo::runProgram([&] {
-        algo::keyboard::setKeySource(&scriptKeys);
-        game::setSoundObserver(&soundStarted);
-        game::MainModule module;
-        game::Options options;
-        options.screen = game::Screen::Window;
-        options.startLevel = s.level;
-        options.observer = &runner;
-        return game::entry(options);
-    });
+    algo::keyboard::setKeySource(&scriptKeys);
+    game::setSoundObserver(&soundStarted);
+    const int status = game::runHeadless(runner, s.level);
     if (trace) std::fclose(trace);
     return status;
 }

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "algo/system/engine.hpp"
+#include "game/headless.hpp"
 #include "game/main.hpp"
 #include "tools/solver/search.hpp"
 
@@ -165,14 +165,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     // Errors land in the log (stdout.txt) through the entry handler; say where to look.
-    const int status = algo::runProgram([&] {
-        game::MainModule module;
-        game::Options options;
-        options.screen = game::Screen::Window;
-        options.startLevel = job.level;
-        options.observer = &job;
-        return game::entry(options);
-    });
+    const int status = game::runHeadless(job, job.level);
     if (status != 0) std::fprintf(stderr, "starhop-solver: failed, see stdout.txt\n");
     return status;
 }
