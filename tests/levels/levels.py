@@ -1,12 +1,18 @@
 #!/usr/bin/env python3
 """The shipped levels played through starhop-replay, judged by its trace.
 
-usage: levels.py --replay BIN --data DIR CASE [ARG]
+usage: levels.py [--replay BIN] [--data DIR] CASE [ARG]
 Cases: level N (its solution), game (title, eight levels, clear, title), slow (the same run
 about twice as slow), gameover (three deaths), soak PASSES SEED (seeded random input), memory
-(resident memory over 200 level starts, through starhop-solver).
+(resident memory over 200 level starts, through starhop-solver), update-digests (below).
+
+The traces of game, slow and gameover must also match their digests in digests.txt, so that
+a change of what the game does shows even when every check above still passes. A deliberate
+change runs update-digests (the game, slow and gameover runs, digests rewritten) and commits
+digests.txt with it, saying why. BIN and DIR default to the build/ tree of the repository.
 """
 import argparse
+import hashlib
 import json
 import os
 import random
@@ -16,8 +22,13 @@ import sys
 import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(os.path.dirname(HERE))
 LEVELS = 8
 ARGS = None
+DIGESTS = os.path.join(HERE, 'digests.txt')
+DIGEST_BLOCK = 1000  # passes per digest: a mismatch points near the first change
+UPDATE_COMMAND = 'tests/levels/levels.py update-digests'
+RECORDED = None  # run name -> digests, while update-digests records instead of comparing
 
 
 class Failure(Exception):
@@ -94,6 +105,51 @@ def check_level_play(records, n, first):
     return i
 
 
+def trace_digests(work):
+    """One line per block of passes: its range and the start of the SHA-256 of its lines."""
+    with open(os.path.join(work, 'trace.jsonl'), 'rb') as f:
+        lines = f.readlines()
+    out = []
+    for i in range(0, len(lines), DIGEST_BLOCK):
+        block = lines[i:i + DIGEST_BLOCK]
+        out.append('%d-%d %s' % (i + 1, i + len(block),
+                                 hashlib.sha256(b''.join(block)).hexdigest()[:16]))
+    return out
+
+
+def read_digests():
+    digests = {}
+    if os.path.exists(DIGESTS):
+        with open(DIGESTS) as f:
+            for line in f:
+                words = line.split()
+                if words and not words[0].startswith('#'):
+                    check(len(words) == 3, '%s: bad line %r' % (DIGESTS, line))
+                    digests.setdefault(words[0], []).append(words[1] + ' ' + words[2])
+    return digests
+
+
+def check_digests(name, work):
+    """The trace of run `name` against its digests (or recorded, while updating them)."""
+    got = trace_digests(work)
+    if RECORDED is not None:
+        RECORDED[name] = got
+        return
+    want = read_digests().get(name)
+    check(want is not None, 'no digests of the %s run in %s; make them with %s' %
+          (name, DIGESTS, UPDATE_COMMAND))
+    changed = [g.split()[0] for w, g in zip(want, got) if w != g]
+    if len(want) != len(got):
+        changed.append('the end (%s passes now, %s before)' %
+                       (got[-1].split()[0].split('-')[1] if got else 0,
+                        want[-1].split()[0].split('-')[1]))
+    check(not changed,
+          'the %s run no longer plays as recorded in %s: passes %s first differ (%d block(s) '
+          'of %d changed). If the change is meant, run %s and commit digests.txt with it, '
+          'saying why.' % (name, DIGESTS, changed[0] if changed else '', len(changed),
+                           len(want), UPDATE_COMMAND))
+
+
 def case_level(n):
     records, _ = run(solution(n), level=n)
     check(records and records[0]['level'] == n, 'level %d did not start' % n)
@@ -132,7 +188,7 @@ def play_through(records):
 
 
 def case_game(slow):
-    records, _ = run(game_script(slow))
+    records, work = run(game_script(slow))
     clear = play_through(records)
     seconds = float(clear['timeText'])
     want = (1, 2) if slow else (4,)
@@ -140,13 +196,14 @@ def case_game(slow):
           (seconds, clear['grade'], want))
     check(clear['grade'] == grade_of(seconds), 'grade %d does not match %.2f s' %
           (clear['grade'], seconds))
+    check_digests('slow' if slow else 'game', work)
     print('%s run: %s s, grade %d' % ('slow' if slow else 'full', clear['timeText'], clear['grade']))
 
 
 def case_gameover():
     """Level 3 has thorns a few steps right of the start: three rabbits walk into them."""
     with open(os.path.join(HERE, 'gameover.txt')) as f:
-        records, _ = run(f.read(), level=3)
+        records, work = run(f.read(), level=3)
     scenes = [r['scene'] for r in records]
     check('gameover' in scenes, 'the game never ended')
     first = scenes.index('gameover')
@@ -162,6 +219,7 @@ def case_gameover():
     dos = sum(r['sounds'].count('dos') for r in records[first:])
     check(dos == 7, 'the curtain bounced %d times aloud, wanted 7' % dos)
     check(scenes[-1] == 'title', 'no way back to the title after the game over')
+    check_digests('gameover', work)
     print('game over on pass %d, back at the title on pass %d' %
           (records[first]['pass'], records[-1]['pass']))
 
@@ -213,16 +271,37 @@ def case_memory():
     print('resident memory after 10 starts %d kB, after 200 starts %d kB' % (rss[10], rss[200]))
 
 
+def update_digests():
+    global RECORDED
+    RECORDED = {}
+    case_game(False)
+    case_game(True)
+    case_gameover()
+    with open(DIGESTS, 'w') as f:
+        f.write('# Digests of the traces of the full game, the slow game and the game over,\n'
+                '# one line per %d passes: run, passes, start of the SHA-256 of their trace\n'
+                '# lines. The level tests compare them. A deliberate change of what the game\n'
+                '# does runs %s\n'
+                '# and commits this file with it, saying why.\n' % (DIGEST_BLOCK, UPDATE_COMMAND))
+        for name in ('game', 'slow', 'gameover'):
+            for line in RECORDED[name]:
+                f.write('%s %s\n' % (name, line))
+    print('digests written to %s' % DIGESTS)
+
+
 def main():
     global ARGS
     p = argparse.ArgumentParser()
-    p.add_argument('--replay', required=True)
-    p.add_argument('--data', required=True)
+    p.add_argument('--replay', default=os.path.join(ROOT, 'build', 'starhop-replay'))
+    p.add_argument('--data', default=os.path.join(ROOT, 'build', 'data'))
     p.add_argument('--solver')
     p.add_argument('case')
     p.add_argument('arg', nargs='*')
     ARGS = p.parse_args()
     ARGS.replay = os.path.abspath(ARGS.replay)
+    if not os.path.exists(ARGS.replay):
+        print('FAIL: no replay runner at %s (build it first, or give --replay)' % ARGS.replay)
+        return 1
     if ARGS.solver:
         ARGS.solver = os.path.abspath(ARGS.solver)
     try:
@@ -238,6 +317,8 @@ def main():
             case_soak(int(ARGS.arg[0]), int(ARGS.arg[1]))
         elif ARGS.case == 'memory':
             case_memory()
+        elif ARGS.case == 'update-digests':
+            update_digests()
         else:
             raise Failure('unknown case ' + ARGS.case)
     except Failure as e:
