@@ -82,9 +82,10 @@ install(FILES ${PROJECT_BINARY_DIR}/debian/copyright ${PROJECT_BINARY_DIR}/debia
 install(FILES docs/engine.md DESTINATION ${ALGO_DOC_DIR} COMPONENT dev OPTIONAL)
 install(DIRECTORY docs/minimal DESTINATION ${ALGO_DOC_DIR} COMPONENT dev)
 # Sources and data sources only: whatever running an example in its folder leaves behind
-# (logs, a build tree) stays out.
+# (logs, a build tree) stays out, and so do version control files.
 install(DIRECTORY examples/ DESTINATION ${ALGO_DOC_DIR}/examples COMPONENT dev OPTIONAL
-  PATTERN "stdout.txt" EXCLUDE PATTERN "stderr.txt" EXCLUDE REGEX "/build[^/]*$" EXCLUDE)
+  PATTERN "stdout.txt" EXCLUDE PATTERN "stderr.txt" EXCLUDE PATTERN ".git*" EXCLUDE
+  REGEX "/build[^/]*$" EXCLUDE)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME starhop)
