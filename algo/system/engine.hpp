@@ -18,7 +18,8 @@ class Engine {
 };
 
 // A whole program: engine start, body, engine end. An error that escapes the engine start or
-// the body is written to standard error (stderr.txt once redirected) and gives status 1.
+// the body is written to standard error (stderr.txt once redirected, and then also to the
+// standard error the program was started with) and gives status 1.
 int runProgram(const std::function<int()>& body);
 
 }  // namespace algo
