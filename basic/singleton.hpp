@@ -1,19 +1,20 @@
 #pragma once
 // One instance per class, made by the start-up sequence; the getter never creates anything.
 #include <memory>
-#include <string>
 #include <typeinfo>
 
 #include "basic/assert.hpp"
 
 namespace basic {
 
+// The assertion failure of a singleton reached while it does not exist, naming its class.
+[[noreturn]] void singletonMissing(const std::type_info& type);
+
 template <class T>
 class Singleton {
   public:
     static T& instance() {
-        BASIC_ASSERT(instance_ != nullptr,
-                     std::string("singleton not created: ") + typeid(T).name());
+        if (instance_ == nullptr) singletonMissing(typeid(T));
         return *instance_;
     }
     static bool exists() { return instance_ != nullptr; }
