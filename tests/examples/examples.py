@@ -1,0 +1,216 @@
+#!/usr/bin/env python3
+"""The examples, run headless from key scripts and judged by what a user would see.
+
+usage: examples.py --run HARNESS --dir BUILT_EXAMPLE_DIR --source EXAMPLE_SOURCE_DIR NAME
+       examples.py ... --shots OUT NAME    (also keep the case's screenshots in OUT)
+
+Each run gets a working directory of its own holding a copy of the example's data (data/ or
+data.zip, as built), the way the example runs from its own folder.
+"""
+import argparse
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+
+ARGS = None
+
+
+class Failure(Exception):
+    pass
+
+
+def check(cond, message):
+    if not cond:
+        raise Failure(message)
+
+
+# ---------------------------------------------------------------- pictures
+
+class Shot:
+    """A saved screen: 24- or 32-bit BMP, read into rows of (r, g, b)."""
+
+    def __init__(self, path):
+        data = open(path, 'rb').read()
+        check(data[:2] == b'BM', path + ': not a BMP')
+        offset = struct.unpack_from('<I', data, 10)[0]
+        w, h, _, bpp, comp = struct.unpack_from('<iiHHI', data, 18)
+        check(bpp in (24, 32) and comp in (0, 3), '%s: %d-bit BMP' % (path, bpp))
+        step = bpp // 8
+        row = (w * step + 3) & ~3
+        self.w, self.h = w, abs(h)
+        self.px = []
+        for y in range(self.h):
+            src = (self.h - 1 - y) if h > 0 else y
+            base = offset + src * row
+            line = data[base:base + w * step]
+            self.px.append([(line[i + 2], line[i + 1], line[i]) for i in range(0, w * step, step)])
+
+    def at(self, x, y):
+        return self.px[y][x]
+
+    def count(self, colour, box=None, tol=12):
+        x0, y0, x1, y1 = box or (0, 0, self.w, self.h)
+        return sum(1 for y in range(y0, y1) for x in range(x0, x1)
+                   if near(self.px[y][x], colour, tol))
+
+    def region(self, box):
+        x0, y0, x1, y1 = box
+        return [row[x0:x1] for row in self.px[y0:y1]]
+
+
+def near(c, want, tol=12):
+    return all(abs(a - b) <= tol for a, b in zip(c, want))
+
+
+# ---------------------------------------------------------------- running
+
+class Run:
+    def __init__(self, status, workdir, shots, out):
+        self.status = status
+        self.dir = workdir
+        self.shots = shots
+        self.out = out
+
+    def shot(self, n):
+        return self.shots[n]
+
+    def file(self, name):
+        path = os.path.join(self.dir, name)
+        return open(path, 'rb').read().decode('utf-8', 'replace') if os.path.exists(path) else ''
+
+    def log(self):
+        return self.file('stdout.txt')
+
+    def errors(self):
+        return self.file('stderr.txt') + self.out
+
+
+def workdir():
+    d = tempfile.mkdtemp(prefix='algo-example-')
+    for name in ('data', 'data.zip'):
+        src = os.path.join(ARGS.dir, name)
+        if os.path.isdir(src):
+            shutil.copytree(src, os.path.join(d, name))
+        elif os.path.exists(src):
+            shutil.copy(src, os.path.join(d, name))
+    return d
+
+
+def run(script, shots=(), warps=(), copies=(), close=False, where=None, expect=0):
+    d = where or workdir()
+    with open(os.path.join(d, 'script.txt'), 'w') as f:
+        f.write(script)
+    cmd = [ARGS.run]
+    if shots:
+        os.makedirs(os.path.join(d, 'shots'), exist_ok=True)
+        cmd += ['--shots', os.path.join(d, 'shots')]
+        for n in shots:
+            cmd += ['--shot', str(n)]
+    for n, x, y in warps:
+        cmd += ['--warp', str(n), str(x), str(y)]
+    for n, src, dst in copies:
+        cmd += ['--copy', str(n), src, dst]
+    if close:
+        cmd.append('--close')
+    cmd.append('script.txt')
+    p = subprocess.run(cmd, cwd=d, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=300)
+    out = p.stdout.decode('utf-8', 'replace')
+    taken = {}
+    for n in shots:
+        path = os.path.join(d, 'shots', 'pass-%06d.bmp' % n)
+        check(os.path.exists(path), 'no screenshot of pass %d (status %d)\n%s' % (n, p.returncode, out))
+        taken[n] = Shot(path)
+        if ARGS.shots:
+            os.makedirs(ARGS.shots, exist_ok=True)
+            shutil.copy(path, os.path.join(ARGS.shots, '%s-%06d.bmp' % (ARGS.name, n)))
+    r = Run(p.returncode, d, taken, out)
+    if expect is not None and r.status != expect:
+        raise Failure('exit status %d, expected %d\n--- output\n%s--- stdout.txt\n%s--- stderr.txt\n%s'
+                      % (r.status, expect, out, r.log(), r.file('stderr.txt')))
+    return r
+
+
+def bad_data(path, damage):
+    """Damages one data file; the example must stop with status 1 and an error naming it."""
+    d = workdir()
+    target = os.path.join(d, path)
+    if damage == 'missing':
+        os.remove(target)
+    else:
+        with open(target, 'r+b') as f:
+            size = os.path.getsize(target)
+            f.truncate(size // 2)
+    r = run('5 -\n', where=d, expect=1)
+    name = os.path.basename(path)
+    errors = r.errors() + r.log()
+    check(name in errors and '] ' in errors,
+          '%s %s: the error does not name it\n%s' % (path, damage, errors))
+    check('ログ終了' in r.log(), 'the log was not closed after the error')
+    return errors
+
+
+def quits_on_close():
+    r = run('3 -\n', close=True)
+    check('ログ終了' in r.log(), 'no end line after closing the window')
+
+
+# ---------------------------------------------------------------- cases
+
+def case_hello():
+    # 60 passes a second: the clock shows 00:00, 00:01, 00:02.
+    r = run('130 -\n', shots=(30, 70, 125))
+    a, b, c = r.shot(30), r.shot(70), r.shot(125)
+    check(near(a.at(500, 100), (16, 24, 48)), 'background %s' % (a.at(500, 100),))
+    # "Hello, world!" at (40, 140), 48 points: the H's left stem fills x 40-42 from y 158.
+    for y in range(160, 178):
+        check(near(a.at(41, y), (255, 220, 90)), 'H stem at (41, %d): %s' % (y, a.at(41, y)))
+    check(near(a.at(45, 170), (16, 24, 48)), 'inside the H: %s' % (a.at(45, 170),))
+    check(a.count((255, 255, 255), (40, 200, 480, 240)) > 200, 'no 16-point text')
+    check(a.count((200, 200, 200), (16, 16, 300, 24)) > 100, 'no 8 x 8 text')
+    # The clock: "00:0" stays, the last digit changes each second.
+    # Digits advance 18 pixels, the colon 6.
+    clock = (40, 280, 118, 320)
+    head = (40, 280, 100, 320)
+    last = (100, 280, 118, 320)
+    check(a.count((120, 220, 255), clock) > 100, 'no clock')
+    check(a.region(head) == b.region(head) == c.region(head), 'the clock\'s "00:0" moved')
+    check(a.region(last) != b.region(last) != c.region(last) != a.region(last),
+          'the clock\'s seconds did not change')
+    bad_data('data/pixel.ttf', 'missing')
+    errors = bad_data('data/pixel.ttf', 'damaged')
+    check('[algo::SDLError]' in errors, 'a damaged font is not an SDLError:\n' + errors)
+    quits_on_close()
+
+
+def main():
+    global ARGS
+    ap = argparse.ArgumentParser()
+    ap.add_argument('--run', required=True)
+    ap.add_argument('--dir', required=True)
+    ap.add_argument('--source', required=True)
+    ap.add_argument('--shots')
+    ap.add_argument('name')
+    ARGS = ap.parse_args()
+    ARGS.run = os.path.abspath(ARGS.run)
+    ARGS.dir = os.path.abspath(ARGS.dir)
+    ARGS.source = os.path.abspath(ARGS.source)
+    if ARGS.shots:
+        ARGS.shots = os.path.abspath(ARGS.shots)
+    case = globals().get('case_' + ARGS.name)
+    if not case:
+        print('no case for', ARGS.name)
+        return 2
+    try:
+        case()
+    except Failure as e:
+        print('FAILED:', e)
+        return 1
+    print('ok')
+    return 0
+
+
+if __name__ == '__main__':
+    sys.exit(main())
