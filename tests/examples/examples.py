@@ -185,6 +185,34 @@ def case_hello():
     quits_on_close()
 
 
+HERO = (255, 140, 0)
+
+
+def centre(shot, colour):
+    pts = [(x, y) for y in range(shot.h) for x in range(shot.w) if near(shot.px[y][x], colour)]
+    check(pts, 'no pixels of %s' % (colour,))
+    return (sum(p[0] for p in pts) / len(pts), sum(p[1] for p in pts) / len(pts), len(pts))
+
+
+def case_camera():
+    # Still, walking right (the camera lags 27 units: 9 steps of 3), still again, zoomed in.
+    r = run('10 -\n60 right\n100 -\n1 z\n99 -\n', shots=(10, 70, 170, 270))
+    x0, y0, n0 = centre(r.shot(10), HERO)
+    check(abs(x0 - 256) < 1.5 and abs(y0 - 256) < 1.5, 'hero not centred: %.1f, %.1f' % (x0, y0))
+    x1, y1, n1 = centre(r.shot(70), HERO)
+    check(abs(x1 - (x0 + 27)) < 2 and abs(y1 - y0) < 0.5 and n1 == n0,
+          'walking: the hero at %.1f, %.1f, %d pixels' % (x1, y1, n1))
+    check(r.shot(70).region((0, 100, 512, 120)) != r.shot(10).region((0, 100, 512, 120)),
+          'the world did not scroll')
+    x2, y2, n2 = centre(r.shot(170), HERO)
+    check(abs(x2 - x0) < 1 and n2 == n0, 'the camera did not catch up: %.1f' % x2)
+    x3, y3, n3 = centre(r.shot(270), HERO)
+    check(3.6 < n3 / n0 < 4.4 and abs(x3 - 256) < 3, 'zoom: %d pixels against %d' % (n3, n0))
+    bad_data('data/tree.bmp', 'missing')
+    bad_data('data/hero.bmp', 'damaged')
+    quits_on_close()
+
+
 def main():
     global ARGS
     ap = argparse.ArgumentParser()
