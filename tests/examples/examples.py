@@ -213,6 +213,53 @@ def case_camera():
     quits_on_close()
 
 
+MESSAGE_BOX = (150, 20, 30)
+
+
+def sparks(shot):
+    # Yellow to red: full red, some green, little blue; above the message box.
+    return sum(1 for y in range(40, 440) for x in range(shot.w)
+               if shot.px[y][x][0] > 240 and shot.px[y][x][1] > 60 and shot.px[y][x][2] < 140)
+
+
+def case_particles():
+    d = workdir()
+    script = os.path.join(d, 'data', 'particles.lua')
+    good = open(script).read()
+    with open(os.path.join(d, 'broken.lua'), 'w') as f:
+        f.write(good + '\nfunction frame(t\n')
+    with open(os.path.join(d, 'failing.lua'), 'w') as f:
+        f.write(good.replace('drawcircle(x, y, 1 + heat * 3,', 'drawcircle(x, y, -1,'))
+    shutil.copy(script, os.path.join(d, 'good.lua'))
+    # A syntax error at pass 41, an error inside frame() at 71, the good script again at 101.
+    r = run('40 -\n1 r\n29 -\n1 r\n29 -\n1 r\n30 -\n', where=d,
+            copies=((35, 'broken.lua', 'data/particles.lua'),
+                    (65, 'failing.lua', 'data/particles.lua'),
+                    (95, 'good.lua', 'data/particles.lua')),
+            shots=(30, 50, 60, 90, 120))
+    box = (0, 460, 512, 512)
+    check(sparks(r.shot(30)) > 500 and r.shot(30).count(MESSAGE_BOX, box) == 0,
+          'the script does not draw')
+    # Broken: the message is on screen and in the log, and the last good script goes on.
+    check(r.shot(60).count(MESSAGE_BOX, box) > 5000, 'no message box for the syntax error')
+    check(sparks(r.shot(60)) > 500 and r.shot(50).region((0, 40, 512, 400)) !=
+          r.shot(60).region((0, 40, 512, 400)), 'the last good script stopped')
+    log = r.log()
+    check('particles: [string "-- particles.lua: a fountain of sparks' in log and
+          "')' expected near '<eof>'" in log, 'Lua\'s message is not in the log:\n' + log)
+    check('Lua panic!' in log, 'no diagnostic block in the log')
+    # Failing inside frame(): the message, and the script stops.
+    check('particles: lua argments panic.[drawcircle: argument 3 (radius) is negative]' in log,
+          'the failing call is not in the log:\n' + log)
+    check(r.shot(90).count(MESSAGE_BOX, box) > 5000 and sparks(r.shot(90)) == 0,
+          'a failing script goes on')
+    check(sparks(r.shot(120)) > 500 and r.shot(120).count(MESSAGE_BOX, box) == 0,
+          'R did not bring the good script back')
+    check(log.count('Lua panic!') == 2, 'errors logged more than once:\n' + log)
+    bad_data('data/particles.lua', 'missing')
+    quits_on_close()
+
+
 def main():
     global ARGS
     ap = argparse.ArgumentParser()
