@@ -260,6 +260,65 @@ def case_particles():
     quits_on_close()
 
 
+def picture_grids(path, ink='r'):
+    """The positions of one palette character in each 'grid X Y' block of a picture source."""
+    grids, rows, inside = [], [], False
+    for line in open(path):
+        line = line.split(';')[0].strip()
+        if line.startswith('grid'):
+            inside, rows = True, []
+        elif line == 'end' and inside:
+            grids.append([(x, y) for y, row in enumerate(rows) for x, c in enumerate(row) if c == ink])
+            inside = False
+        elif inside:
+            rows.append(line)
+    return grids
+
+
+def walker_at(i, slices):
+    """Walker i's top-left and heading after its task ran this many slices."""
+    x, y = 4 + 42 * (i % 12) + 4, 32 + 48 * (i // 12) + 8
+    rest = 5 + (i * 37) % 60
+    heading = 0
+    dx, dy = (1, 0, -1, 0), (0, 1, 0, -1)
+    while True:
+        for _ in range(24):
+            x, y = x + dx[heading], y + dy[heading]
+            slices -= 1
+            if slices == 0:
+                return x, y, heading
+        slices -= rest
+        if slices <= 0:
+            return x, y, heading
+        heading = (heading + 1) % 4
+
+
+def case_tasks():
+    # Z pauses at pass 50 and resumes at pass 101.
+    r = run('49 -\n1 z\n50 -\n1 z\n30 -\n', shots=(10, 40, 60, 90, 120))
+    field = (0, 30, 512, 512)
+    body = (220, 40, 40)
+    for n in (10, 40, 60, 90, 120):
+        # 14 body pixels a walker, in every heading: all 120 are there and none overlaps.
+        check(r.shot(n).count(body, field) == 120 * 14,
+              'pass %d: %d body pixels' % (n, r.shot(n).count(body, field)))
+    # Where each walker's code has taken it: 24 steps, a wait of its own length, a turn, ...
+    frames = picture_grids(os.path.join(ARGS.source, 'walker.pic'))
+    stepped = lambda p: 1 + sum(1 for q in range(1, p + 1) if not 50 <= q <= 100)
+    for n in (40, 120):
+        shot = r.shot(n)
+        for i in range(120):
+            x, y, heading = walker_at(i, stepped(n))
+            for (dx, dy) in frames[heading]:
+                check(near(shot.at(x + dx, y + dy), body),
+                      'pass %d: walker %d not at %d, %d heading %d' % (n, i, x, y, heading))
+    check(r.shot(10).region(field) != r.shot(40).region(field), 'the walkers do not walk')
+    check(r.shot(60).region(field) == r.shot(90).region(field), 'the pause does not hold them')
+    check(r.shot(90).region(field) != r.shot(120).region(field), 'they do not walk on')
+    bad_data('data/walker.bmp', 'damaged')
+    quits_on_close()
+
+
 def main():
     global ARGS
     ap = argparse.ArgumentParser()
