@@ -319,6 +319,28 @@ def case_tasks():
     quits_on_close()
 
 
+POINTER = (90, 200, 255)
+BAR = (120, 220, 120)
+BACKGROUND = (24, 28, 36)
+
+
+def case_input():
+    # The pointer moved to (60, 470) at pass 3; cursor right held for passes 5-34 and Z for
+    # passes 5-14; W at pass 35 warps the pointer to the centre.
+    r = run('4 -\n10 right,z\n20 right\n1 w\n5 -\n', warps=((3, 60, 470),), shots=(34, 40))
+    a, b = r.shot(34), r.shot(40)
+    check(near(a.at(60, 400), POINTER) and near(a.at(300, 470), POINTER),
+          'the pointer is not drawn at (60, 470)')
+    # Two pixels per pass held: Right (row 1) is 60 pixels long; Z (row 4) is up again.
+    check(near(a.at(110, 157), BAR) and near(a.at(169, 157), BAR) and
+          near(a.at(170, 157), BACKGROUND), 'the Right counter does not read 30')
+    check(near(a.at(112, 217), BACKGROUND), 'the released Z still counts')
+    check(near(b.at(256, 400), POINTER) and near(b.at(400, 256), POINTER) and
+          not near(b.at(60, 400), POINTER), 'W did not warp the pointer to the centre')
+    check(near(b.at(112, 157), BACKGROUND), 'the released Right still counts')
+    quits_on_close()
+
+
 def main():
     global ARGS
     ap = argparse.ArgumentParser()
