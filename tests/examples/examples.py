@@ -14,6 +14,7 @@ import struct
 import subprocess
 import sys
 import tempfile
+import zipfile
 
 ARGS = None
 
@@ -88,8 +89,12 @@ class Run:
         return self.file('stderr.txt') + self.out
 
 
+DIRS = []
+
+
 def workdir():
     d = tempfile.mkdtemp(prefix='algo-example-')
+    DIRS.append(d)
     for name in ('data', 'data.zip'):
         src = os.path.join(ARGS.dir, name)
         if os.path.isdir(src):
@@ -341,6 +346,68 @@ def case_input():
     quits_on_close()
 
 
+STAR = (255, 210, 30)
+APPLE = (224, 42, 42)
+KEY = (212, 164, 58)
+
+
+def case_data():
+    picture = (176, 120, 336, 280)
+    title = (0, 30, 512, 80)
+    runs = (0, 360, 512, 400)
+    # First run: Right chooses the apple, L switches to Japanese.
+    r = run('5 -\n1 right\n5 -\n1 l\n10 -\n', shots=(5, 20))
+    check(r.file('settings.ini') == 'choice\t= 1\r\nlanguage\t= ja\r\nruns\t= 1\r\n',
+          'settings after the first run:\n' + r.file('settings.ini'))
+    a, b = r.shot(5), r.shot(20)
+    check(a.count(STAR, picture) > 2000 and a.count(APPLE, picture) == 0, 'the star is not shown')
+    check(b.count(APPLE, picture) > 2000 and b.count(STAR, picture) == 0, 'the apple is not shown')
+    check(a.region(title) != b.region(title), 'L did not change the title\'s language')
+    # Second run in the same folder: the choice and the language come back, the count goes on.
+    r2 = run('5 -\n', where=r.dir, shots=(5,))
+    c = r2.shot(5)
+    check(r2.file('settings.ini') == 'choice\t= 1\r\nlanguage\t= ja\r\nruns\t= 2\r\n',
+          'settings after the second run:\n' + r2.file('settings.ini'))
+    check(c.count(APPLE, picture) > 2000, 'the choice did not come back')
+    check(c.region(title) == b.region(title), 'the language did not come back')
+    check(c.region(runs) != b.region(runs), 'the run count is not shown')
+    # A hand-edited file with nonsense: counted from 0, the choice kept in range.
+    with open(os.path.join(r.dir, 'settings.ini'), 'w') as f:
+        f.write('runs = many\n# a note\nchoice = 9\nlanguage = fr\n')
+    r3 = run('1 left\n5 -\n', where=r.dir, shots=(5,))
+    check(r3.file('settings.ini') == 'choice\t= 1\r\nlanguage\t= en\r\nruns\t= 1\r\n',
+          'settings after a hand-edited file:\n' + r3.file('settings.ini'))
+    check('settings.ini: runs is not a number' in r3.log(), 'the bad number is not logged')
+    check(r3.shot(5).count(APPLE, picture) > 2000, 'Left from the last picture')
+    # Damaged data: the archive itself, a member missing, a block missing.
+    bad_data('data.zip', 'damaged')
+    for member, problem in (('messages.txt', 'data.zip [messages.txt]'),
+                            ('key.bmp', 'data.zip [key.bmp]')):
+        d = workdir()
+        repack(d, lambda name, data: None if name == member else data)
+        r = run('5 -\n', where=d, expect=1)
+        check(problem in r.errors(), 'a missing %s is not named:\n%s' % (member, r.errors()))
+    d = workdir()
+    repack(d, lambda name, data: data.replace('ja.help'.encode(), b'ja.hint')
+           if name == 'messages.txt' else data)
+    r = run('5 -\n', where=d, expect=1)
+    check('data/messages.txt: the block ja.help needs 2 line(s)' in r.errors(),
+          'a missing block is not named:\n' + r.errors())
+    quits_on_close()
+
+
+def repack(d, change):
+    """Rewrites d/data.zip with change(name, bytes) applied to each member (None drops it)."""
+    path = os.path.join(d, 'data.zip')
+    with zipfile.ZipFile(path) as z:
+        members = [(i.filename, z.read(i.filename)) for i in z.infolist()]
+    with zipfile.ZipFile(path, 'w', zipfile.ZIP_DEFLATED) as z:
+        for name, data in members:
+            data = change(name, data)
+            if data is not None:
+                z.writestr(name, data)
+
+
 def main():
     global ARGS
     ap = argparse.ArgumentParser()
@@ -364,6 +431,8 @@ def main():
     except Failure as e:
         print('FAILED:', e)
         return 1
+    for d in DIRS:  # kept after a failure, to look at
+        shutil.rmtree(d, ignore_errors=True)
     print('ok')
     return 0
 
