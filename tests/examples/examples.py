@@ -164,6 +164,21 @@ def quits_on_close():
 
 # ---------------------------------------------------------------- cases
 
+def font_glyph(char):
+    """The rows of a glyph in the examples' font design."""
+    path = os.path.join(ARGS.source, '..', 'font', 'pixel.font')
+    rows, inside = [], False
+    for line in open(path, encoding='utf-8'):
+        line = line.split(';')[0].strip()
+        if line.split()[:2] == ['glyph', char]:
+            inside = True
+        elif inside and line == 'end':
+            return rows
+        elif inside:
+            rows.append(line)
+    raise Failure('no glyph %s in %s' % (char, path))
+
+
 def case_hello():
     # 60 passes a second: the clock shows 00:00, 00:01, 00:02.
     r = run('130 -\n', shots=(30, 70, 125))
@@ -173,6 +188,12 @@ def case_hello():
     for y in range(160, 178):
         check(near(a.at(41, y), (255, 220, 90)), 'H stem at (41, %d): %s' % (y, a.at(41, y)))
     check(near(a.at(45, 170), (16, 24, 48)), 'inside the H: %s' % (a.at(45, 170),))
+    # The whole H is its design, each font pixel 3 x 3 screen pixels, 18 below the text's top.
+    for gy, row in enumerate(font_glyph('H')):
+        for gx, ink in enumerate(row):
+            got = a.at(40 + 3 * gx + 1, 158 + 3 * gy + 1)
+            check(near(got, (255, 220, 90)) == (ink == '#'),
+                  'H pixel %d, %d of its design: %s' % (gx, gy, got))
     check(a.count((255, 255, 255), (40, 200, 480, 240)) > 200, 'no 16-point text')
     check(a.count((200, 200, 200), (16, 16, 300, 24)) > 100, 'no 8 x 8 text')
     # The clock: "00:0" stays, the last digit changes each second.
