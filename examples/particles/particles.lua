@@ -9,9 +9,9 @@
 --   mod(a, b): the remainder with the sign of b        rand(): 0 to 1; rand(n): 1 to n;
 --                                                      rand(m, n): m to n
 
-local sparks = 150   -- sparks in the air at once
-local life = 90      -- passes a spark flies
-local gravity = 0.15 -- pulls a spark down this much more on every pass
+local sparks = 200   -- sparks in the air at once
+local life = 110     -- passes a spark flies
+local gravity = 0.12 -- pulls a spark down this much more on every pass
 
 function frame(t)
   -- stars twinkling at random in the night sky
@@ -29,8 +29,8 @@ function frame(t)
   -- each spark flies a parabola from the mouth; its number staggers its launch
   for i = 1, sparks do
     local age = mod(t + i * 7, life)
-    local angle = (mod(i * 37, 100) / 100 - 0.5) * 0.9
-    local speed = 5 + mod(i * 53, 30) / 10
+    local angle = (mod(i * 37, 100) / 100 - 0.5) * 1.4
+    local speed = 4 + mod(i * 53, 30) / 10
     local x = math.sin(angle) * speed * age
     local y = 150 - math.cos(angle) * speed * age + gravity * age * age / 2
     local heat = 1 - age / life

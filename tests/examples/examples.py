@@ -3,6 +3,9 @@
 
 usage: examples.py --run HARNESS --dir BUILT_EXAMPLE_DIR --source EXAMPLE_SOURCE_DIR NAME
        examples.py ... --shots OUT NAME    (also keep the case's screenshots in OUT)
+       examples.py ... --screenshot OUT.png NAME
+                                           (only the example's picture for the docs; run it
+                                           under Xvfb with SDL_VIDEODRIVER=x11)
 
 Each run gets a working directory of its own holding a copy of the example's data (data/ or
 data.zip, as built), the way the example runs from its own folder.
@@ -429,6 +432,24 @@ def repack(d, change):
                 z.writestr(name, data)
 
 
+# The docs' picture of each example: a script, the pass to show, pointer warps.
+SCREENS = {
+    'hello': ('130 -\n', 125, ()),
+    'camera': ('50 right,up\n1 z\n60 right\n30 -\n', 140, ()),
+    'particles': ('150 -\n', 150, ()),
+    'tasks': ('200 -\n', 200, ()),
+    'input': ('30 -\n40 right,x\n', 70, ((20, 330, 400),)),
+    'data': ('1 right\n1 l\n20 -\n', 20, ()),
+}
+
+
+def screenshot(out):
+    script, n, warps = SCREENS[ARGS.name]
+    r = run(script, shots=(n,), warps=warps)
+    bmp = os.path.join(r.dir, 'shots', 'pass-%06d.bmp' % n)
+    subprocess.run(['convert', bmp, out], check=True)
+
+
 def main():
     global ARGS
     ap = argparse.ArgumentParser()
@@ -436,6 +457,7 @@ def main():
     ap.add_argument('--dir', required=True)
     ap.add_argument('--source', required=True)
     ap.add_argument('--shots')
+    ap.add_argument('--screenshot')
     ap.add_argument('name')
     ARGS = ap.parse_args()
     ARGS.run = os.path.abspath(ARGS.run)
@@ -444,6 +466,8 @@ def main():
     if ARGS.shots:
         ARGS.shots = os.path.abspath(ARGS.shots)
     case = globals().get('case_' + ARGS.name)
+    if ARGS.screenshot:
+        case = lambda: screenshot(os.path.abspath(ARGS.screenshot))
     if not case:
         print('no case for', ARGS.name)
         return 2
