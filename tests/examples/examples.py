@@ -107,7 +107,7 @@ def workdir():
     return d
 
 
-def run(script, shots=(), warps=(), copies=(), close=False, where=None, expect=0):
+def run(script, shots=(), warps=(), copies=(), pads=(), close=False, where=None, expect=0):
     d = where or workdir()
     with open(os.path.join(d, 'script.txt'), 'w') as f:
         f.write(script)
@@ -121,6 +121,8 @@ def run(script, shots=(), warps=(), copies=(), close=False, where=None, expect=0
         cmd += ['--warp', str(n), str(x), str(y)]
     for n, src, dst in copies:
         cmd += ['--copy', str(n), src, dst]
+    for n, x, y, buttons in pads:
+        cmd += ['--pad', str(n), str(x), str(y), str(buttons)]
     if close:
         cmd.append('--close')
     cmd.append('script.txt')
@@ -367,6 +369,20 @@ def case_input():
     check(near(b.at(256, 400), POINTER) and near(b.at(400, 256), POINTER) and
           not near(b.at(60, 400), POINTER), 'W did not warp the pointer to the centre')
     check(near(b.at(112, 157), BACKGROUND), 'the released Right still counts')
+    check(a.count((230, 230, 230), (16, 308, 400, 340)) > 100 and
+          a.count((150, 150, 170), (16, 340, 500, 370)) == 0, 'a joystick is shown without one')
+    # A stand-in pad: stick right past the threshold and button 1 held from pass 5 to 24.
+    r = run('30 -\n', pads=((5, 20000, 0, 2), (25, 0, 0, 0)), shots=(24, 30))
+    a, b = r.shot(24), r.shot(30)
+    check(near(a.at(149, 157), BAR) and near(a.at(150, 157), BACKGROUND),
+          'the stick does not count as Right for 20 passes')
+    check(near(a.at(149, 237), BAR) and near(a.at(150, 237), BACKGROUND),
+          'pad button 1 does not count as button 1 for 20 passes')
+    check(near(a.at(62, 346), (255, 190, 60)) and near(a.at(18, 346), BACKGROUND) and
+          near(a.at(240, 346), BACKGROUND), 'the pad\'s button 1 lamp is not lit alone')
+    check(near(b.at(62, 346), BACKGROUND) and near(b.at(112, 157), BACKGROUND),
+          'the released pad still counts')
+    check('stand-in pad' not in r.errors(), r.errors())
     quits_on_close()
 
 

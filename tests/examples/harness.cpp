@@ -4,7 +4,7 @@
 // which the keyboard calls once at the start of every pass.
 //
 //   <example>-run [--shots DIR] [--shot N]... [--warp N X Y]... [--copy N SRC DST]...
-//                 [--close] [--first-frame FILE] SCRIPT
+//                 [--pad N X Y BUTTONS]... [--close] [--first-frame FILE] SCRIPT
 //
 // Script: one line per step, "<passes> <keys>": hold those keys for that many passes; keys are
 // "-" or a comma list of SDL key names ("a", "escape", "left", "space", "[+]"). '#' starts a
@@ -13,6 +13,8 @@
 //   --shot N            saves DIR/pass-00000N.bmp: the screen as pass N drew it
 //   --warp N X Y        moves the mouse pointer at the start of pass N
 //   --copy N SRC DST    copies a file at the start of pass N (relative to the working directory)
+//   --pad N X Y BUTTONS plugs in a stand-in joystick (two axes, six buttons); from pass N on its
+//                       axes read X and Y and its buttons the bits of BUTTONS
 //   --first-frame FILE  writes the monotonic clock's reading in ns when the first frame is drawn
 // Exit status: the example's own; 2 for a bad command line or script; 3 when a hook fails or
 // the example does not quit.
@@ -33,6 +35,7 @@
 #include <string>
 #include <vector>
 
+#include "algo/input/joystick.hpp"
 #include "algo/input/keyboard.hpp"
 #include "algo/timer/fps.hpp"
 
@@ -53,12 +56,18 @@ struct Copy {
     std::string from, to;
 };
 
+struct Pad {
+    std::int16_t x = 0, y = 0;
+    unsigned buttons = 0;
+};
+
 struct Settings {
     std::string script;
     std::string shotsDir;
     std::multimap<long, long> shots;  // the pass whose start saves it -> the pass it shows
     std::multimap<long, Warp> warps;
     std::multimap<long, Copy> copies;
+    std::multimap<long, Pad> pads;
     bool close = false;
     std::string firstFrame;
 };
@@ -84,6 +93,36 @@ int gTerminal = 2;  // standard error before the logger takes it
     }
     std::_Exit(3);
 }
+
+// The stand-in joystick: no joystick exists where the tests run.
+Pad gPad;
+bool gPadOpen = false;
+SDL_Joystick* padHandle() {
+    return reinterpret_cast<SDL_Joystick*>(&gPad);
+}
+const algo::joystick::Device kPad = {
+    [] { return 1; },
+    [](int) {
+        gPadOpen = true;
+        return padHandle();
+    },
+    [](int i) { return i == 0 && gPadOpen ? 1 : 0; },
+    [](SDL_Joystick*) { gPadOpen = false; },
+    [](int) { return "stand-in pad"; },
+    [](SDL_Joystick*) { return 2; },
+    [](SDL_Joystick*) { return 0; },
+    [](SDL_Joystick*) { return 0; },
+    [](SDL_Joystick*) { return 6; },
+    [](SDL_Joystick*, int a) { return a == 0   ? gPad.x
+                                      : a == 1 ? gPad.y
+                                               : std::int16_t{0}; },
+    [](SDL_Joystick*, int) { return std::uint8_t{0}; },
+    [](SDL_Joystick*, int b) { return static_cast<std::uint8_t>((gPad.buttons >> b) & 1); },
+    [](SDL_Joystick*, int, int* dx, int* dy) {
+        *dx = *dy = 0;
+        return 0;
+    },
+};
 
 std::uint32_t gNow = 0;
 std::uint32_t fakeTicks() {
@@ -181,6 +220,7 @@ const std::uint8_t* scriptKeys(int* numkeys) {
         saveShot(it->second);
     for (auto [it, last] = gSettings.warps.equal_range(gPass); it != last; ++it)
         SDL_WarpMouse(static_cast<Uint16>(it->second.x), static_cast<Uint16>(it->second.y));
+    for (auto [it, last] = gSettings.pads.equal_range(gPass); it != last; ++it) gPad = it->second;
     for (auto [it, last] = gSettings.copies.equal_range(gPass); it != last; ++it) {
         std::error_code e;
         std::filesystem::copy_file(it->second.from, it->second.to,
@@ -223,7 +263,8 @@ bool number(const char* text, long& out) {
 int usage(const std::string& why) {
     std::fprintf(stderr,
                  "example harness: %s\nusage: RUN [--shots DIR] [--shot N]... [--warp N X Y]... "
-                 "[--copy N SRC DST]... [--close] [--first-frame FILE] SCRIPT\n",
+                 "[--copy N SRC DST]... [--pad N X Y BUTTONS]... [--close] [--first-frame FILE] "
+                 "SCRIPT\n",
                  why.c_str());
     return 2;
 }
@@ -251,6 +292,16 @@ int main(int argc, char** argv) {
             if (!number(argv[i + 1], n) || n < 1) return usage("--copy needs a pass");
             gSettings.copies.emplace(n, Copy{argv[i + 2], argv[i + 3]});
             i += 3;
+        } else if (a == "--pad" && need(4)) {
+            long buttons = 0;
+            if (!number(argv[i + 1], n) || n < 1 || !number(argv[i + 2], x) ||
+                !number(argv[i + 3], y) || !number(argv[i + 4], buttons) || x < -32768 ||
+                x > 32767 || y < -32768 || y > 32767 || buttons < 0 || buttons > 63)
+                return usage("--pad needs a pass, two axis values and a button mask");
+            gSettings.pads.emplace(n,
+                                   Pad{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y),
+                                       static_cast<unsigned>(buttons)});
+            i += 4;
         } else if (a == "--close") {
             gSettings.close = true;
         } else if (a == "--first-frame" && need(1)) {
@@ -277,5 +328,6 @@ int main(int argc, char** argv) {
     gTerminal = dup(2);
     algo::fps::setClock(algo::fps::Clock{&fakeTicks, &fakeDelay});
     algo::keyboard::setKeySource(&scriptKeys);
+    if (!gSettings.pads.empty()) algo::joystick::setDevice(&kPad);
     return exampleMain();
 }
