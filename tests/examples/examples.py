@@ -6,6 +6,9 @@ usage: examples.py --run HARNESS --dir BUILT_EXAMPLE_DIR --source EXAMPLE_SOURCE
        examples.py ... --screenshot OUT.png NAME
                                            (only the example's picture for the docs; run it
                                            under Xvfb with SDL_VIDEODRIVER=x11)
+       examples.py ... --window PROGRAM NAME
+                                           (under Xvfb: the real program opens its window, a
+                                           real Escape key press ends it)
 
 Each run gets a working directory of its own holding a copy of the example's data (data/ or
 data.zip, as built), the way the example runs from its own folder.
@@ -466,6 +469,26 @@ def screenshot(out):
     subprocess.run(['convert', bmp, out], check=True)
 
 
+def real_window(program):
+    """The built program itself in a real window: it opens, draws, and a real Escape ends it."""
+    d = workdir()
+    xdotool = os.environ.get('XDOTOOL', 'xdotool')
+    p = subprocess.Popen([program], cwd=d, stdin=subprocess.DEVNULL)
+    try:
+        found = subprocess.run(['timeout', '30', xdotool, 'search', '--sync', '--name',
+                                '^%s$' % ARGS.name], stdout=subprocess.PIPE, check=True)
+        window = found.stdout.decode().split()[0]
+        subprocess.run(['timeout', '20', xdotool, 'windowfocus', '--sync', window], check=True)
+        subprocess.run([xdotool, 'key', '--delay', '200', 'Escape'], check=True)
+        status = p.wait(timeout=30)
+    finally:
+        if p.poll() is None:
+            p.kill()
+    log = open(os.path.join(d, 'stdout.txt'), encoding='utf-8', errors='replace').read()
+    check(status == 0, 'exit status %d\n%s' % (status, log))
+    check('ログ終了' in log, 'the log was not closed')
+
+
 def main():
     global ARGS
     ap = argparse.ArgumentParser()
@@ -474,6 +497,7 @@ def main():
     ap.add_argument('--source', required=True)
     ap.add_argument('--shots')
     ap.add_argument('--screenshot')
+    ap.add_argument('--window')
     ap.add_argument('name')
     ARGS = ap.parse_args()
     ARGS.run = os.path.abspath(ARGS.run)
@@ -484,6 +508,8 @@ def main():
     case = globals().get('case_' + ARGS.name)
     if ARGS.screenshot:
         case = lambda: screenshot(os.path.abspath(ARGS.screenshot))
+    if ARGS.window:
+        case = lambda: real_window(os.path.abspath(ARGS.window))
     if not case:
         print('no case for', ARGS.name)
         return 2

@@ -21,4 +21,25 @@ if(EXAMPLES AND Python3_Interpreter_FOUND)
         --source ${PROJECT_SOURCE_DIR}/examples/${name} ${name})
     set_tests_properties(example_${name} PROPERTIES ENVIRONMENT "${TEST_ENV}" TIMEOUT 600)
   endforeach()
+
+  # The programs themselves, each in a real window on a virtual X server, ended by a real
+  # Escape key press.
+  find_program(XVFB_RUN xvfb-run)
+  find_program(XDOTOOL xdotool)
+  if(XVFB_RUN AND XDOTOOL)
+    set(WINDOW_ENV ${TEST_ENV})
+    list(FILTER WINDOW_ENV EXCLUDE REGEX "^SDL_VIDEODRIVER=")
+    list(APPEND WINDOW_ENV SDL_VIDEODRIVER=x11 XDOTOOL=${XDOTOOL})
+    foreach(name ${EXAMPLES})
+      get_target_property(dir example_${name} EXAMPLE_DIR)
+      add_test(NAME example_${name}_window
+        COMMAND ${XVFB_RUN} -a -s "-screen 0 800x600x24"
+          ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/examples.py
+          --run $<TARGET_FILE:example_${name}_run> --dir ${dir}
+          --source ${PROJECT_SOURCE_DIR}/examples/${name}
+          --window $<TARGET_FILE:example_${name}> ${name})
+      set_tests_properties(example_${name}_window PROPERTIES ENVIRONMENT "${WINDOW_ENV}"
+        TIMEOUT 120)
+    endforeach()
+  endif()
 endif()
