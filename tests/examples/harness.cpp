@@ -117,7 +117,9 @@ const algo::joystick::Device kPad = {
                                       : a == 1 ? gPad.y
                                                : std::int16_t{0}; },
     [](SDL_Joystick*, int) { return std::uint8_t{0}; },
-    [](SDL_Joystick*, int b) { return static_cast<std::uint8_t>((gPad.buttons >> b) & 1); },
+    [](SDL_Joystick*, int b) {
+        return static_cast<std::uint8_t>(b >= 0 && b < 6 ? (gPad.buttons >> b) & 1 : 0);
+    },
     [](SDL_Joystick*, int, int* dx, int* dy) {
         *dx = *dy = 0;
         return 0;
