@@ -11,6 +11,7 @@ int runHeadless(PassObserver& observer, std::int32_t startLevel) {
         Options options;
         options.screen = Screen::Window;
         options.startLevel = startLevel;
+        options.pauseOnFocusLoss = false;  // the passes follow the program, not the window
         options.observer = &observer;
         return entry(options);
     });

@@ -8,8 +8,9 @@ namespace game {
 class PassObserver;
 
 // The whole program as starhop runs it (engine start, the game's module start, the entry
-// point, the engine's end) in a window, without asking about full screen, with `observer`
-// watching every pass; `startLevel` above 0 starts in that level as the title's menu would.
+// point, the engine's end) in a window, without asking about full screen and without pausing
+// when the window loses the focus, with `observer` watching every pass; `startLevel` above 0
+// starts in that level as the title's menu would.
 // Headless when SDL_VIDEODRIVER says so. Returns the program's status: 0 when the observer or
 // a quit ends the loop, 1 after an error (logged by the entry point).
 int runHeadless(PassObserver& observer, std::int32_t startLevel = 0);
