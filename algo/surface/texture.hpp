@@ -36,6 +36,8 @@ class Texture {
 
     // Copies this (the srcRect part, null = all) onto dst with its top-left at (x, y).
     virtual void draw(const SDL_Rect* srcRect, Texture& dst, std::int16_t x, std::int16_t y);
+    // A picture in this surface's own format without alpha (after toDisplayFormat, say) is
+    // copied here directly, byte for byte as SDL would copy it and far faster; others go to SDL.
     virtual void blitFrom(const SDL_Rect* srcRect, Texture& src, std::int16_t x, std::int16_t y);
     // srcRect is in the coordinates of the zoomed (rotated) picture.
     virtual void drawZoom(const SDL_Rect* srcRect, Texture& dst, std::int16_t x, std::int16_t y,
