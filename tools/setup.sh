@@ -6,7 +6,7 @@ STARHOP_PACKAGES=(
   libsdl1.2-compat-dev libsdl-image1.2-dev libsdl-mixer1.2-dev libsdl-ttf2.0-dev
   libsdl-gfx1.2-dev zlib1g-dev libzip-dev liblua5.1-0-dev libboost-context-dev
   libvorbis-dev googletest libgtest-dev libbenchmark-dev
-  xvfb xauth xdotool imagemagick fonts-dejavu-core zip python3 dpkg-dev file
+  xvfb xauth xdotool imagemagick fonts-dejavu-core zip python3 dpkg-dev file lintian
 )
 
 starhop_install_deps() {

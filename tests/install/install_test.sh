@@ -1,58 +1,63 @@
 #!/usr/bin/env bash
-# Package, install into a scratch root, start the installed launcher under Xvfb, send Escape
-# to the real window, and check the exit status and the log in the per-user directory.
+# Package, check both packages with lintian and their contents, install the game into a
+# scratch root, start the installed launcher under Xvfb, send Escape to the real window, and
+# check the exit status and the log in the per-user directory.
 set -euo pipefail
 build=$1
+here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d /tmp/starhop-install-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
 (cd "$build" && cpack -G DEB -B "$work/pkg" >"$work/cpack.log" 2>&1) ||
   { cat "$work/cpack.log"; exit 1; }
 deb=$(ls "$work"/pkg/starhop_*.deb)
+dev=$(ls "$work"/pkg/libalgo-dev_*.deb)
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 for lib in libsdl1.2 libsdl-image1.2 libsdl-mixer1.2 libsdl-ttf2.0 libsdl-gfx1.2 libzip; do
   grep -q "$lib" <<<"$depends" || { echo "missing dependency on $lib"; exit 1; }
 done
+dev_depends=$(dpkg-deb -f "$dev" Depends)
+echo "libalgo-dev Depends: $dev_depends"
+for pkg in libsdl1.2-compat-dev libsdl-image1.2-dev libsdl-mixer1.2-dev libsdl-ttf2.0-dev \
+           libsdl-gfx1.2-dev libzip-dev liblua5.1-0-dev zlib1g-dev libboost-context-dev; do
+  grep -q "$pkg" <<<"$dev_depends" || { echo "libalgo-dev: missing dependency on $pkg"; exit 1; }
+done
+
+# Errors fail; warnings and notes are shown.
+lint=0
+lintian --fail-on error "$deb" "$dev" >"$work/lintian.log" 2>&1 || lint=$?
+grep -v 'root privileges' "$work/lintian.log" || true
+[ "$lint" -eq 0 ] || { echo "lintian reports errors"; exit 1; }
+
+# The SDK: headers only under include/algo-1/, the library, both package descriptions, the
+# license; nothing of the game. The game's package holds nothing of the SDK.
+dev_files=$(dpkg-deb -c "$dev" | awk '{print $6}' | sed 's|^\./|/|')
+for f in /usr/include/algo-1/algo/system/engine.hpp /usr/include/algo-1/basic/pool.hpp \
+         /usr/include/algo-1/util/mt.hpp /usr/lib/libalgo.a /usr/lib/cmake/algo/algoConfig.cmake \
+         /usr/lib/pkgconfig/algo.pc /usr/share/doc/libalgo-dev/copyright \
+         /usr/share/doc/libalgo-dev/minimal/main.cpp; do
+  grep -qx "$f" <<<"$dev_files" || { echo "libalgo-dev lacks $f"; exit 1; }
+done
+stray=$(grep '^/usr/include/' <<<"$dev_files" | grep -v '/$' | grep -v '^/usr/include/algo-1/.*\.hpp$' || true)
+[ -z "$stray" ] || { echo "libalgo-dev: not a header under include/algo-1: $stray"; exit 1; }
+if dpkg-deb -c "$deb" | grep -q 'include/\|libalgo'; then echo "starhop holds SDK files"; exit 1; fi
+if grep -q 'starhop/\|/games/' <<<"$dev_files"; then echo "libalgo-dev holds game files"; exit 1; fi
 
 root=$work/root
 dpkg-deb -x "$deb" "$root"
-for f in usr/bin/starhop usr/libexec/starhop/starhop usr/share/starhop/data.zip \
+for f in usr/games/starhop usr/libexec/starhop/starhop usr/share/starhop/data.zip \
          usr/share/applications/starhop.desktop usr/share/icons/hicolor/scalable/apps/starhop.svg \
-         usr/share/man/man6/starhop.6; do
+         usr/share/man/man6/starhop.6.gz usr/share/doc/starhop/copyright \
+         usr/share/doc/starhop/changelog.gz; do
   [ -e "$root/$f" ] || { echo "not installed: $f"; exit 1; }
 done
 
 export HOME=$work/home XDG_STATE_HOME=$work/state
 mkdir -p "$HOME"
-cat >"$work/session.sh" <<'SESSION'
-#!/usr/bin/env bash
-set -u
-SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$1" --window </dev/null &
-pid=$!
-# Wait for the game's window, then press Escape in it.
-for _ in $(seq 100); do
-  win=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n1 || true)
-  [ -n "$win" ] && break
-  sleep 0.1
-done
-[ -n "$win" ] || { echo "no window appeared"; kill "$pid"; exit 3; }
-sleep 0.5
-xdotool windowfocus --sync "$win"
-# Held across a few frames: the game reads key snapshots once per pass.
-xdotool keydown Escape
-sleep 0.3
-xdotool keyup Escape
-for _ in $(seq 100); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-if kill -0 "$pid" 2>/dev/null; then echo "game did not quit"; kill "$pid"; exit 4; fi
-wait "$pid"
-SESSION
-chmod +x "$work/session.sh"
 status=0
-xvfb-run -a -s "-screen 0 640x640x24" "$work/session.sh" "$root/usr/bin/starhop" || status=$?
+xvfb-run -a -s "-screen 0 640x640x24" "$here/escape.sh" "$root/usr/games/starhop" --window ||
+  status=$?
 echo "exit status: $status"
 [ "$status" -eq 0 ] || exit 1
 
