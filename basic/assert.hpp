@@ -6,6 +6,13 @@
 
 namespace basic {
 
+/// A broken precondition: a bad index, a wrong type unpacked, a singleton reached outside the
+/// engine. Raised in every build type, carrying the source file and line where it was caught.
+///
+/// @code
+/// BASIC_ASSERT(speed >= 0, "speed below 0: " + std::to_string(speed));
+/// // what(): ".../hero.cpp(42): speed below 0: -3"
+/// @endcode
 class AssertError : public Error {
   public:
     AssertError(std::string file, int line, const std::string& message);

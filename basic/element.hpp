@@ -15,6 +15,14 @@ namespace basic {
 
 std::string typeName(const std::type_info& t);
 
+/// A boxed plain value for argument maps (basic::Args): it keeps the value's type and a copy
+/// of its bytes, and unpacking as another type is an AssertError. Copies share the bytes.
+///
+/// @code
+/// basic::Args args{{"map", basic::Element::of<int>(3)}};
+/// int level = args.at("map").unpack<int>();
+/// args.at("map").unpack<bool>();  // AssertError: ...unpack出来ません。(int -> bool)
+/// @endcode
 class Element {
   public:
     Element() = default;

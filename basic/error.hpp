@@ -5,6 +5,14 @@
 
 namespace basic {
 
+/// Base of the engine's own errors; toString() is the text an error line shows (SDLError adds
+/// SDL's reason). basic::describe turns any exception into "[class] text".
+///
+/// @code
+/// catch (const std::exception& e) {
+///     algo::log(basic::describe(e));  // "[algo::SReadException] zipがないです。"
+/// }
+/// @endcode
 class Error : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;

@@ -10,6 +10,12 @@
 
 namespace basic {
 
+/// Raised by Pool::get on an empty pool that may not grow ("pool is exhausted"); the pool is
+/// left as it was.
+///
+/// @code
+/// try { Spark::create(args); } catch (const basic::PoolExeption&) { /* 128 live: skip one */ }
+/// @endcode
 class PoolExeption : public std::exception {
   public:
     explicit PoolExeption(std::string message) : message_(std::move(message)) {}
@@ -19,6 +25,16 @@ class PoolExeption : public std::exception {
     std::string message_;
 };
 
+/// A recycling store of objects made in advance: get() hands one out, release() takes it back,
+/// last in first out, without allocating. The pool owns the objects it holds; an object
+/// handed out belongs to its holder until released.
+///
+/// @code
+/// basic::Pool<Bullet> bullets(64, false);  // 64 made now, never more
+/// basic::Pool<Bullet>::Handle b = bullets.get();
+/// b->fire(x, y);
+/// bullets.release(b);                      // b is empty afterwards
+/// @endcode
 template <class T>
 class Pool {
   public:

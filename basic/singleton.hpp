@@ -1,19 +1,28 @@
 #pragma once
 // One instance per class, made by the start-up sequence; the getter never creates anything.
 #include <memory>
-#include <string>
 #include <typeinfo>
 
 #include "basic/assert.hpp"
 
 namespace basic {
 
+// The assertion failure of a singleton reached while it does not exist, naming its class.
+[[noreturn]] void singletonMissing(const std::type_info& type);
+
+/// Base of the classes whose name ends in `_`: one instance, made by its module's start and
+/// destroyed by its end, reached with instance(), which never creates anything. Reached
+/// outside that span it raises an AssertError naming the class.
+///
+/// @code
+/// auto& screen = algo::Display_::instance();  // inside algo::runProgram's body
+/// if (algo::Audio_::exists()) algo::Audio_::instance().stopAll();
+/// @endcode
 template <class T>
 class Singleton {
   public:
     static T& instance() {
-        BASIC_ASSERT(instance_ != nullptr,
-                     std::string("singleton not created: ") + typeid(T).name());
+        if (instance_ == nullptr) singletonMissing(typeid(T));
         return *instance_;
     }
     static bool exists() { return instance_ != nullptr; }
@@ -31,6 +40,13 @@ class Singleton {
     static inline T* instance_ = nullptr;
 };
 
+/// Makes the one instance of a singleton and destroys it with itself: a module's start holds
+/// one, and a program's own singletons (its scenes) are made the same way.
+///
+/// @code
+/// class Title_ : public algo::Scene, public basic::Singleton<Title_> { /* ... */ };
+/// basic::SingletonOwner<Title_> title;  // Title_::instance() works while it lives
+/// @endcode
 // Owns the one instance for as long as it lives; the start-up sequence holds these.
 template <class T, class... Args>
 class SingletonOwner {

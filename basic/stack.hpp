@@ -6,6 +6,15 @@
 
 namespace basic {
 
+/// A last-in-first-out container over a growable array, the scene stack's storage. It owns
+/// copies of its values; pop and top of an empty stack are index errors (std::out_of_range).
+///
+/// @code
+/// basic::Stack<int> s;
+/// s.push(1);
+/// s.push(2);
+/// int two = s.pop();  // s.top() is 1 now
+/// @endcode
 template <class T>
 class Stack {
   public:

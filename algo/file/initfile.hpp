@@ -14,6 +14,19 @@ std::string_view trimBlank(std::string_view text);
 // when nothing was read.
 bool readLine(std::istream& in, std::string& line);
 
+/// A settings file of "key = value" lines, read into a map and written back sorted by key.
+/// It is an ordinary file in the file system (relative to the working directory), never read
+/// from an archive. The object owns the map only; it saves to the last loaded name when
+/// destroyed, so a change is not lost (a failed save is logged).
+///
+/// @code
+/// algo::InitFile settings;
+/// settings.load("settings.txt");            // a missing file is fine: empty map
+/// settings.setDefault("runs", "0");
+/// int runs = std::stoi(settings.get("runs")) + 1;
+/// settings.set(std::to_string(runs), "runs");  // value first, then key
+/// settings.save();                          // also done by the destructor
+/// @endcode
 class InitFile {
   public:
     using Map = std::map<std::string, std::string>;  // std::string orders keys byte by byte

@@ -1,5 +1,8 @@
 #include "algo/file/logger.hpp"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cinttypes>
 #include <cstdio>
 #include <stdexcept>
@@ -10,7 +13,12 @@ namespace algo {
 
 namespace logger {
 bool enabled = true;
-}
+
+namespace {
+// A copy of the standard error descriptor from before the redirection; -1 when none.
+int terminal = -1;
+}  // namespace
+}  // namespace logger
 
 std::string formatLogLine(std::int64_t stamp, std::string_view message) {
     char head[32];
@@ -30,9 +38,24 @@ void log(std::string_view message) {
 
 namespace logger {
 
+void toTerminal(std::string_view line) {
+    if (terminal < 0) return;
+    std::string text(line);
+    text.push_back('\n');
+    std::size_t done = 0;
+    while (done < text.size()) {
+        ssize_t n = ::write(terminal, text.data() + done, text.size() - done);
+        if (n <= 0) return;  // nobody to tell: the log files still have it
+        done += static_cast<std::size_t>(n);
+    }
+}
+
 void moduleStart() {
     if (!std::freopen("stdout.txt", "w", stdout))
         throw std::runtime_error("stdout.txt がオープンできません。");
+    std::fflush(stderr);
+    // Kept only once standard error is about to change: before that, it is the terminal.
+    terminal = ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3);
     if (!std::freopen("stderr.txt", "w", stderr))
         throw std::runtime_error("stderr.txt がオープンできません。");
     std::printf("ログ開始\n");
@@ -42,6 +65,8 @@ void moduleEnd() {
     std::printf("ログ終了\n");
     std::fclose(stdout);
     std::fclose(stderr);
+    if (terminal >= 0) ::close(terminal);
+    terminal = -1;
 }
 
 }  // namespace logger

@@ -15,6 +15,9 @@ std::string formatLogLine(std::int64_t stamp, std::string_view message);
 namespace logger {
 // Nothing in the program turns logging off; tests do.
 extern bool enabled;
+// Writes the line to the standard error the process had before the logger sent it to
+// "stderr.txt" (the terminal, as a rule). Nothing while the logger has not taken it over.
+void toTerminal(std::string_view line);
 void moduleStart();
 void moduleEnd();
 }  // namespace logger

@@ -7,6 +7,16 @@
 
 namespace algo {
 
+/// A message file: blocks of text lines, each block named by its first line and ended by an
+/// empty line, read through the resource reader (a plain file or an archive member). The
+/// object owns copies of the lines; get() hands out references that live as long as it does.
+///
+/// @code
+/// algo::MsgFile messages;
+/// messages.load("data/messages.txt");
+/// for (const std::string& line : messages.get("greeting"))
+///     screen.drawString(8, y += 10, line, 255, 255, 255, 255);
+/// @endcode
 class MsgFile {
   public:
     using Lines = std::vector<std::string>;

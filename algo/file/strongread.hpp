@@ -12,6 +12,17 @@
 
 namespace algo {
 
+/// The error of the resource reader: nothing at the path, no archive, no such member, or a
+/// damaged archive (then the message names the archive and the member). Every loader that
+/// reads game data lets it through unchanged.
+///
+/// @code
+/// try {
+///     algo::Bytes level = algo::read("data/level9.txt");
+/// } catch (const algo::SReadException& e) {
+///     algo::log(basic::describe(e));  // nowhere: スキャンしてもファイルがありません。[...]
+/// }
+/// @endcode
 class SReadException : public basic::Error {
   public:
     using basic::Error::Error;

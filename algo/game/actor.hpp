@@ -10,6 +10,15 @@
 
 namespace algo {
 
+/// What every actor does: start a life from an argument map, end it, move one pass, draw.
+/// Actor classes do not derive from it directly but from ActorTable, which adds their pool.
+///
+/// @code
+/// void Spark::start(const basic::Args& args) {
+///     x_ = args.at("x").unpack<int>();  // reset every field: the object is reused
+///     life_ = 30;
+/// }
+/// @endcode
 class Actor {
   public:
     virtual ~Actor() = default;
@@ -21,6 +30,20 @@ class Actor {
     virtual void draw() = 0;
 };
 
+/// Gives an actor class its own pool of 128 objects, made before main, and a table of 128
+/// live ones. The pool owns the free objects and the table the live ones; create() lends one
+/// out and kill() takes it back, so an actor never outlives the class's statics and a caller
+/// keeps no reference past kill(). Because the objects exist before the engine starts, an
+/// actor's constructor must not touch the engine: load and reset things in start().
+///
+/// @code
+/// class Spark : public algo::ActorTable<Spark> { /* start, end, move, draw */ };
+///
+/// Spark::create({{"x", basic::Element::of<int>(100)}});  // PoolExeption past 128 live ones
+/// Spark::updateAll();  // in the scene's update
+/// Spark::drawAll();    // in the scene's draw
+/// Spark::clearAll();   // at the scene's exit: all back to the pool, end() not called
+/// @endcode
 // Mixed into each actor class T (class T : public ActorTable<T>): T's own pool,
 // live list and cursor. All of it runs on the game thread.
 template <class T>

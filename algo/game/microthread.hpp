@@ -14,11 +14,33 @@
 
 namespace algo {
 
+/// A cooperative task: its body runs on a stack of its own, gives control back with yield()
+/// or wait(n), and goes on from there at the owner's next resume() or step(). The task owns
+/// its stack area; the body is borrowed, so the object the body calls must outlive the task.
+///
+/// @code
+/// struct Walker {
+///     algo::MicroThread task;
+///     int x = 0;
+///     void script() {
+///         for (int i = 0; i < 30; ++i) { x += 2; task.yield(); }  // walk for 30 passes
+///         task.wait(60);                                           // stand still for 60
+///     }
+/// };
+/// walker.task.start(algo::MicroThread::Body::bind<&Walker::script>(walker));
+/// walker.task.step();  // once per pass
+/// @endcode
 // The operations are not virtual: resume and yield must inline the switch to cost no more
 // than a bare stack switch, and nothing specialises a task. A task dropped while parked is
 // abandoned with its stack; nothing on that stack is unwound.
 class MicroThread {
   public:
+    /// A body borrows its object: the object (or callable) must outlive the task.
+    ///
+    /// @code
+    /// auto body = algo::MicroThread::Body::bind<&Walker::script>(walker);
+    /// auto again = algo::MicroThread::Body::of(lambdaKeptByTheOwner);
+    /// @endcode
     // What a task runs: an object and a function that calls a method of it.
     class Body {
       public:

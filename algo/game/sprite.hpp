@@ -10,6 +10,18 @@
 
 namespace algo {
 
+/// A part of a texture at a world position, drawn onto the camera (which draws on the
+/// display). The sprite borrows its texture: several sprites share one picture, and the
+/// texture must outlive them. The owner sets the fields directly.
+///
+/// @code
+/// algo::Sprite hero;
+/// hero.texture = &sheet;  // borrowed
+/// hero.rect = SDL_Rect{0, 0, 16, 16};
+/// hero.pos = algo::Vector2D{100, 80};
+/// hero.visible = true;
+/// hero.draw();            // once per drawn frame
+/// @endcode
 class Sprite {
   public:
     virtual ~Sprite() = default;

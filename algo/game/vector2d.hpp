@@ -4,6 +4,16 @@
 
 namespace algo {
 
+/// A plane vector of two extended-precision reals, x to the right and y down the screen,
+/// with in-place arithmetic and polar operations. A plain value; note that a default one is
+/// (0, 1), not (0, 0).
+///
+/// @code
+/// algo::Vector2D speed{3.0L, 0.0L};
+/// speed.rotate(algo::toRadian(90));  // now about (0, 3)
+/// speed.setLength(1.5L);
+/// position += speed;
+/// @endcode
 struct Vector2D {
     long double x = 0.0L;
     long double y = 1.0L;

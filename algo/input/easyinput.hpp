@@ -11,6 +11,18 @@
 
 namespace algo {
 
+/// The input a game reads: 64 logical buttons, each fed by one key and by the first free
+/// joystick, counting the passes it has been held: 0 up, 1 went down this pass, n held for
+/// n passes. The defaults are the cursor keys for Up, Right, Down, Left and Z X C V for
+/// Button(0) to Button(3). The singleton owns its joystick and lives from the engine's start
+/// to its end; it is updated once per pass by EventControl_::poll.
+///
+/// @code
+/// auto& input = algo::EasyInput_::instance();
+/// if (input.count(algo::EasyInput_::Left) > 0) x -= 2;        // held
+/// if (input.count(algo::EasyInput_::Button(0)) == 1) jump();  // just pressed
+/// input.setKey(algo::EasyInput_::Button(1), SDLK_SPACE);     // rebind
+/// @endcode
 class EasyInput_ : public basic::Singleton<EasyInput_> {
   public:
     static constexpr std::uint32_t kButtonCount = 64;

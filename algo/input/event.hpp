@@ -13,6 +13,14 @@
 
 namespace algo {
 
+/// A member function bound to an object, for updaters and event handlers. It borrows the
+/// object: remove the delegate before the object goes.
+///
+/// @code
+/// algo::EventControl_::Updater u{tracker, &Tracker::update};
+/// algo::EventControl_::instance().addUpdater(u);
+/// algo::EventControl_::instance().removeUpdater(u);  // equal delegates find each other
+/// @endcode
 // A method bound to an object. Two delegates are equal when both the object and the method
 // are, so a registered callback can be found again and removed.
 template <class... A>
@@ -53,6 +61,19 @@ class Delegate {
     void (*call_)(const Delegate&, A...) = nullptr;
 };
 
+/// The event pump: poll() drains SDL's queue once per pass, answers false on a quit (the
+/// window closed, Escape, pushQuit), and otherwise runs the updaters that refresh the
+/// keyboard, mouse, joystick and EasyInput_. The singleton lives from the engine's start to
+/// its end and borrows the objects of the delegates registered with it.
+///
+/// @code
+/// auto& events = algo::EventControl_::instance();
+/// while (events.poll()) {  // one pass
+///     scenes.update();
+///     if (algo::waitFrame()) { scenes.draw(); screen.flip(); }
+/// }
+/// events.pushQuit();       // from a menu: the next poll answers false
+/// @endcode
 class EventControl_ : public basic::Singleton<EventControl_> {
   public:
     using Handler = Delegate<SDL_Event*>;

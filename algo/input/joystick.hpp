@@ -12,6 +12,14 @@ namespace algo {
 
 namespace joystick {
 
+/// The device functions behind JoyStick, so a test can stand in for a joystick that is not
+/// there. The table is borrowed and must outlive every JoyStick made while it is set.
+///
+/// @code
+/// static const algo::joystick::Device pad = {/* count, open, ... */};
+/// algo::joystick::setDevice(&pad);     // JoySticks made from now on use it
+/// algo::joystick::setDevice(nullptr);  // SDL's again
+/// @endcode
 // The device calls a JoyStick makes. SDL's by default; a stand-in where no joystick exists.
 struct Device {
     int (*count)();
@@ -42,6 +50,15 @@ void moduleEnd();
 
 }  // namespace joystick
 
+/// One joystick device: the object claims the first device no other live JoyStick holds and
+/// releases it when destroyed. Without a device it stays closed and answers 0, false or "".
+/// EasyInput_ owns the one a game usually needs; make another for a second player.
+///
+/// @code
+/// algo::JoyStick second;  // device 1 when EasyInput_ holds device 0
+/// if (second.isOpened() && second.button(0)) fire();
+/// int dx = second.axisX() / 4096;
+/// @endcode
 class JoyStick {
   public:
     JoyStick();

@@ -11,6 +11,17 @@ namespace algo {
 // SDL's key count: one entry per key code 0 to 322.
 inline constexpr std::uint32_t kKeyCount = 323;
 
+/// Key state of this pass and the pass before, by SDL key code, and the keys that end the
+/// program (Escape from the start). It takes one snapshot per pass, so a tap that goes down
+/// and up between two polls is not seen. The singleton lives from the engine's start to its
+/// end.
+///
+/// @code
+/// auto& keys = algo::KeyBoard_::instance();
+/// if (keys.isPush(SDLK_p)) paused = !paused;  // went down this pass
+/// if (keys.isPress(SDLK_LSHIFT)) speed = 4;   // held
+/// keys.removeQuitKey(SDLK_ESCAPE);            // Escape opens a menu instead
+/// @endcode
 class KeyBoard_ : public basic::Singleton<KeyBoard_> {
   public:
     virtual ~KeyBoard_() = default;

@@ -7,6 +7,16 @@
 
 namespace algo {
 
+/// Pointer position in window pixels and button state, this pass and the one before, with
+/// warping and the cursor's visibility. The singleton lives from the engine's start to its
+/// end and takes its snapshot once per pass.
+///
+/// @code
+/// auto& mouse = algo::Mouse_::instance();
+/// if (mouse.isPushLeft()) shoot(mouse.x(), mouse.y());
+/// int moved = mouse.dx();      // since the last pass
+/// mouse.showCursor(false);
+/// @endcode
 class Mouse_ : public basic::Singleton<Mouse_> {
   public:
     virtual ~Mouse_() = default;

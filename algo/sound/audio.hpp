@@ -9,6 +9,13 @@
 
 namespace algo {
 
+/// The operations Music and Sound share, so Audio_ can load, free or stop all of them. Every
+/// one does nothing while the audio device is closed.
+///
+/// @code
+/// std::vector<algo::SoundBase*> all = {&theme, &jump};
+/// for (algo::SoundBase* s : all) s->stop();
+/// @endcode
 // What Audio_ can do to any registered music or effect.
 class SoundBase {
   public:
@@ -22,6 +29,17 @@ class SoundBase {
     virtual bool isLoaded() const = 0;
 };
 
+/// The audio device and the registry of every Music and Sound: each registers itself when
+/// made and leaves when destroyed. The singleton lives from the engine's start to its end;
+/// the device is closed until open(), and while it is closed (or failed to open) every sound
+/// operation does nothing. open() on an open device frees every sound first.
+///
+/// @code
+/// auto& audio = algo::Audio_::instance();
+/// audio.open(22050, AUDIO_S16LSB, 2, 1024);  // before making sounds
+/// audio.stopAll();                           // silence for a game-over screen
+/// audio.keep(std::make_unique<algo::Music>("data/theme.ogg", true)).playLoop();
+/// @endcode
 class Audio_ : public basic::Singleton<Audio_> {
   public:
     // Checks its arguments (assertion), closes first when open, then opens the mixer. A

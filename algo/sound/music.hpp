@@ -11,6 +11,15 @@ struct SDL_RWops;
 
 namespace algo {
 
+/// One piece of music (Ogg Vorbis and the other formats the mixer reads), streamed while it
+/// plays; only one plays at a time. The object owns the file's bytes and the mixer's handle;
+/// it registers with Audio_, which frees its data when the device closes.
+///
+/// @code
+/// algo::Music theme("data/theme.ogg", true);  // made after Audio_::open, loads at once
+/// theme.playLoop();
+/// if (theme.isPlaying()) theme.stop();
+/// @endcode
 class Music : public SoundBase {
   public:
     // Registers with Audio_; loads at once when loadNow (and the device is open).

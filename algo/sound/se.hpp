@@ -8,6 +8,14 @@ struct Mix_Chunk;
 
 namespace algo {
 
+/// One sound effect, decoded whole when loaded and played on a free mixer channel. The object
+/// owns the decoded sound; it registers with Audio_, which frees it when the device closes.
+///
+/// @code
+/// algo::Sound jump("data/jump.wav", true);  // made after Audio_::open, loads at once
+/// jump.play();                              // again while it sounds: a second channel
+/// jump.stop();                              // only the latest one
+/// @endcode
 class Sound : public SoundBase {
   public:
     // Registers with Audio_; loads at once when loadNow (and the device is open).

@@ -9,6 +9,19 @@
 
 namespace algo {
 
+/// A 2D camera: maps world coordinates to the display through a position (the world point at
+/// the screen's centre) and a zoom, eases both towards targets, and draws primitives and a
+/// grid at world positions. It draws onto the display's surface, which it borrows. The
+/// singleton lives from the engine's start to its end.
+///
+/// @code
+/// auto& camera = algo::Camera2D_::instance();
+/// camera.target = hero.pos;                // follow: update() eases a tenth of the way
+/// camera.targetZoom = 2.0L;
+/// camera.update();                         // once per pass
+/// camera.drawGrid(32, 40, 40, 60, 255);
+/// camera.putRect(0, 0, 15, 15, 255, 0, 0, 255, true);  // world units
+/// @endcode
 class Camera2D_ : public Texture, public basic::Singleton<Camera2D_> {
   public:
     Camera2D_();

@@ -7,6 +7,19 @@
 
 namespace algo {
 
+/// The screen: a Texture whose surface is SDL's video surface, so everything is drawn on it
+/// with the texture operations. setVideoMode() opens the window; flip() shows the frame. The
+/// surface belongs to SDL and is never freed here. The singleton lives from the engine's
+/// start to its end.
+///
+/// @code
+/// auto& screen = algo::Display_::instance();
+/// screen.setVideoMode(512, 512, 16, false);  // windowed
+/// screen.setCaption("My game");
+/// screen.fill(0, 0, 0);
+/// picture.draw(nullptr, screen, 10, 10);
+/// screen.flip();
+/// @endcode
 class Display_ : public Texture, public basic::Singleton<Display_> {
   public:
     Display_() = default;

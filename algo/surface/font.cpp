@@ -1,6 +1,8 @@
 #include "algo/surface/font.hpp"
 
 #include <memory>
+#include <set>
+#include <vector>
 
 #include "algo/file/logger.hpp"
 #include "algo/file/strongread.hpp"
@@ -12,8 +14,12 @@ namespace algo {
 namespace font {
 namespace {
 std::map<FontKey, Font*> table;
+// Every font with an open handle (the table keeps only the latest of equal keys).
+std::set<Font*> live;
 // Holds rendered text for the length of one drawText.
 std::unique_ptr<Texture> scratch;
+// True from TTF_Init to TTF_Quit. A plain flag, readable after the tables above are destroyed.
+bool running = false;
 }  // namespace
 
 const std::map<FontKey, Font*>& openFonts() {
@@ -23,12 +29,17 @@ const std::map<FontKey, Font*>& openFonts() {
 void moduleStart() {
     log("Font ctor ..");
     if (TTF_Init() != 0) throw SDLError("error TTF_Init");
+    running = true;
     scratch = std::make_unique<Texture>();
 }
 
 void moduleEnd() {
     log("Font dtor ..");
+    // Fonts that outlive the engine are closed while the library can still close them.
+    const std::vector<Font*> open(live.begin(), live.end());
+    for (Font* f : open) f->close();
     scratch.reset();
+    running = false;
     TTF_Quit();
 }
 
@@ -56,9 +67,17 @@ void Font::load(const std::string& path, int ptsize) {
     name_ = path;
     size_ = ptsize;
     font::table[FontKey{name_, size_}] = this;
+    font::live.insert(this);
 }
 
 void Font::close() {
+    if (!font::running) {
+        // After the module's end (a Font at namespace scope): the end closed the handle, and
+        // the tables may already be destroyed.
+        font_ = nullptr;
+        bytes_.clear();
+        return;
+    }
     auto it = font::table.find(FontKey{name_, size_});
     // Another font loaded under the same key owns the entry now.
     if (it != font::table.end() && it->second == this) font::table.erase(it);
@@ -66,6 +85,7 @@ void Font::close() {
         TTF_CloseFont(font_);
         font_ = nullptr;
     }
+    font::live.erase(this);
     bytes_.clear();
 }
 

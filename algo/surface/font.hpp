@@ -11,6 +11,12 @@
 
 namespace algo {
 
+/// The path and point size an open font is known by in the module's table of open fonts.
+///
+/// @code
+/// const auto& open = algo::font::openFonts();
+/// bool loaded = open.count(algo::FontKey{"data/sans.ttf", 16}) != 0;
+/// @endcode
 struct FontKey {
     std::string name;
     int size = 0;
@@ -23,10 +29,26 @@ struct FontKey {
     }
 };
 
+/// Hashes a FontKey for unordered containers.
+///
+/// @code
+/// std::unordered_map<algo::FontKey, int, algo::FontKeyHash> uses;
+/// @endcode
 struct FontKeyHash {
     std::size_t operator()(const FontKey& k) const { return k.hash(); }
 };
 
+/// A TrueType font read from the game data, rendering UTF-8 text solid or anti-aliased onto a
+/// texture or into a new one. The font owns its handle and the file's bytes; renderText hands
+/// the new texture to the caller. A font still open when the engine ends is closed then, so
+/// one kept past the end is harmless, but it draws nothing afterwards.
+///
+/// @code
+/// algo::Font font;
+/// font.load("data/sans.ttf", 16);
+/// font.drawText("Hello", algo::Display_::instance(), 10, 10, 255, 255, 255, 255, false);
+/// algo::Texture label = font.renderText("Score", 255, 200, 0, true);  // yours to keep
+/// @endcode
 class Font {
   public:
     Font() = default;
@@ -60,6 +82,14 @@ class Font {
     std::vector<std::uint8_t> bytes_;
 };
 
+/// A picture font: one texture per character, drawn side by side. It borrows the textures:
+/// they must outlive it.
+///
+/// @code
+/// algo::CharList digits;
+/// for (char c = '0'; c <= '9'; ++c) digits.chars[c] = &digitPictures[c - '0'];
+/// digits.draw("120", algo::Display_::instance(), 400, 8);
+/// @endcode
 class CharList {
   public:
     virtual ~CharList() = default;

@@ -8,6 +8,18 @@
 
 namespace algo {
 
+/// The one picture type and the one drawing target: pictures are loaded into textures, drawn
+/// onto other textures (the screen is one), and drawn on with primitives and the built-in
+/// 8 x 8 text. A texture owns its SDL surface and frees it when destroyed or given another;
+/// it can be moved, not copied. create() needs the video mode set; loadimg() only the engine.
+///
+/// @code
+/// algo::Texture hero("data/hero.bmp");  // from data/ or data.zip
+/// hero.setColorKeyFromPixel(true);      // the top-left pixel's colour is transparent
+/// algo::Texture canvas(64, 64);         // blank, in the screen's format
+/// hero.draw(nullptr, canvas, 0, 0);
+/// canvas.drawZoom(nullptr, algo::Display_::instance(), 100, 100, 2.0, false);
+/// @endcode
 class Texture {
   public:
     Texture() = default;

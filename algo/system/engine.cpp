@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <string>
 
 #include "algo/file/logger.hpp"
 #include "algo/file/strongread.hpp"
@@ -60,9 +61,12 @@ const Module kModules[] = {
 };
 constexpr int kModuleCount = static_cast<int>(sizeof kModules / sizeof kModules[0]);
 
-void reportStartError(const std::exception& e) {
-    std::fprintf(stderr, "%s\n", basic::describe(e).c_str());
+void reportError(const std::exception& e) {
+    const std::string line = basic::describe(e);
+    std::fprintf(stderr, "%s\n", line.c_str());
     std::fflush(stderr);
+    // stderr.txt is a file nobody watches: whoever started the program sees the line too.
+    logger::toTerminal(line);
 }
 
 }  // namespace
@@ -71,7 +75,7 @@ Engine::Engine() {
     try {
         for (; started_ < kModuleCount; ++started_) kModules[started_].start();
     } catch (const std::exception& e) {
-        reportStartError(e);
+        reportError(e);
         while (started_-- > 0)
             if (kModules[started_].end) kModules[started_].end();
         throw;
@@ -83,7 +87,7 @@ Engine::~Engine() {
         try {
             if (kModules[started_].end) kModules[started_].end();
         } catch (const std::exception& e) {
-            reportStartError(e);  // an end routine must not stop the others
+            reportError(e);  // an end routine must not stop the others
         }
     }
 }
@@ -98,7 +102,7 @@ int runProgram(const std::function<int()>& body) {
     try {
         return body();
     } catch (const std::exception& e) {
-        reportStartError(e);
+        reportError(e);
         return 1;
     }
 }

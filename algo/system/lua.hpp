@@ -11,6 +11,17 @@
 
 namespace algo {
 
+/// The error of a failed Lua::run ("パースエラー"). Constructing it writes the diagnostic
+/// block ("Lua panic!" and the activation record) to the log; Lua's own message has gone to
+/// the script's _ALERT function when it defines one, else to standard error (stderr.txt).
+///
+/// @code
+/// try {
+///     lua.run();
+/// } catch (const algo::LuaError&) {
+///     // keep drawing with the last script that ran; stderr.txt has Lua's message
+/// }
+/// @endcode
 // Raised when a chunk fails; constructing one writes the diagnostic block of the state to the
 // log first.
 class LuaError : public basic::Error {
@@ -18,6 +29,19 @@ class LuaError : public basic::Error {
     LuaError(const std::string& message, lua_State* state);
 };
 
+/// A Lua 5.1 state held by an object: typed reads that insist on the Lua type, pushes,
+/// globals, and a one-shot run of a chunk of source. The object never creates a state: it
+/// owns the one given with setState and closes it when destroyed. It reads no files either;
+/// the host reads its script (algo::read finds it in data/ or an archive) and sets the text.
+///
+/// @code
+/// algo::Lua lua;
+/// lua.setState(luaL_newstate());  // closed by ~Lua
+/// luaL_openlibs(lua.getState());
+/// algo::luaparticle::registerFunctions(lua);
+/// lua.setSource("drawcircle(0, 0, 40, 255, 200, 0)");
+/// lua.run();  // runs once; LuaError when the chunk fails
+/// @endcode
 class Lua {
   public:
     // done, no state, no source.

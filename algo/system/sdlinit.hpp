@@ -6,6 +6,18 @@
 
 namespace algo {
 
+/// The error an engine call raises when SDL or one of its libraries reports a failure. The
+/// message is fixed per call site (most are Japanese; docs/engine.md glosses each one) and
+/// toString() appends SDL's own reason as it stands when asked, so describe the error before
+/// the next SDL call.
+///
+/// @code
+/// try {
+///     algo::Texture picture("data/title.bmp");
+/// } catch (const algo::SDLError& e) {
+///     algo::log(basic::describe(e));  // a damaged file: テクスチャのロードに失敗。 / sdl:...
+/// }
+/// @endcode
 class SDLError : public basic::Error {
   public:
     explicit SDLError(const std::string& message) : basic::Error(message) {}

@@ -10,6 +10,13 @@ bool waitFrame();
 
 namespace fps {
 
+/// The two clock functions frame pacing uses, so a headless run can go faster than real time.
+///
+/// @code
+/// static std::uint32_t now = 0;
+/// algo::fps::setClock({[] { return now; }, [](std::uint32_t ms) { now += ms; }});
+/// algo::fps::setClock(algo::fps::realClock());  // SDL's again
+/// @endcode
 // The clock waitFrame reads and sleeps on; the real one is SDL's. Tests and the
 // headless runner put in their own.
 struct Clock {

@@ -1,6 +1,8 @@
 // A first program on algo: a window, one scene with a box that slides, Escape quits.
 #include <SDL.h>
 
+#include <cstdint>
+
 #include "algo/game/scene.hpp"
 #include "algo/input/event.hpp"
 #include "algo/sound/audio.hpp"
