@@ -338,7 +338,7 @@ void loadArchiveImage(const std::string& archivePath, Bytes image, const std::st
 }
 
 void loadArchive(const std::string& archivePath, const std::string& forMember) {
-    if (!fileExists(archivePath)) throw SReadException("zipがないです。");
+    if (!fileExists(archivePath)) throw SReadException("zipがないです。", archivePath);
     if (cache.count(archivePath)) return;
     loadArchiveImage(archivePath, readWholeFile(archivePath), forMember);
 }
@@ -346,7 +346,8 @@ void loadArchive(const std::string& archivePath, const std::string& forMember) {
 Bytes extractMember(const std::string& archivePath, const std::string& member) {
     const Archive& archive = cached(archivePath);
     auto it = archive.members.find(member);
-    if (it == archive.members.end()) throw SReadException("zip内にファイルがありません。");
+    if (it == archive.members.end())
+        throw SReadException("zip内にファイルがありません。", archivePath + " [" + member + "]");
     const zip_uint64_t index = it->second;
 
     zip_stat_t st;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "basic/error.hpp"
@@ -26,6 +27,17 @@ namespace algo {
 class SReadException : public basic::Error {
   public:
     using basic::Error::Error;
+    // A fixed message about a file: what() stays the message alone, and the text an entry
+    // handler logs names the file after it ("message < file").
+    SReadException(const std::string& message, std::string file)
+        : basic::Error(message), file_(std::move(file)) {}
+    std::string toString() const override {
+        return file_.empty() ? std::string(what()) : std::string(what()) + " < " + file_;
+    }
+    const std::string& file() const { return file_; }
+
+  private:
+    std::string file_;
 };
 
 using Bytes = std::vector<std::uint8_t>;

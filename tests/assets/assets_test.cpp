@@ -609,6 +609,14 @@ TEST(Assetgen, RefusesBrokenSourcesNamingFileAndLine) {
          "'h4' is no note", 4},
         {"tune", "short.txt", "tempo 120\nvoice a\npattern p\n a c4 - - -\nend\nsong p\n",
          "must last 30 to 90 s", 0},
+        {"font", "ragged.font", "name X\nglyph space\nend\nglyph A\n##\n#\nend\n",
+         "this row is 1 pixels wide", 6},
+        {"font", "twice.font", "name X\nglyph space\nend\nglyph A\n#\nend\nglyph A\n#\nend\n",
+         "already has a glyph (line 4)", 7},
+        {"font", "tall.font", "name X\nascent 2\nglyph space\nend\nglyph A\n#\n#\n#\nend\n",
+         "outside the ascent", 5},
+        {"font", "ink.font", "name X\nglyph space\nend\nglyph A\n#x\nend\n", "only '#'", 5},
+        {"font", "nospace.font", "name X\nglyph A\n#\nend\n", "no space", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
@@ -631,6 +639,26 @@ TEST(Assetgen, RefusesBrokenSourcesNamingFileAndLine) {
                     out),
         0)
         << out;
+}
+
+TEST(Assetgen, AFontMustCoverTheTextsGivenWithIt) {
+    const std::string dir = testenv::workDir() + "/";
+    testenv::writeFile(dir + "ab.font", "name AB\nglyph space\nend\nglyph a\n#\nend\n");
+    testenv::writeFile(dir + "ok.txt", "a a\r\n\ta\n");
+    testenv::writeFile(dir + "b.txt", "a\na b\n");
+    testenv::writeFile(dir + "kana.txt", "a\xe3\x81\x8b\n");
+    testenv::writeFile(dir + "bad.txt", "a\xe3\x81\n");
+    std::string out;
+    EXPECT_EQ(runAssetgen("font " + dir + "ab.font " + dir + "ab.ttf " + dir + "ok.txt", out), 0)
+        << out;
+    EXPECT_EQ(runAssetgen("font " + dir + "ab.font " + dir + "ab.ttf " + dir + "b.txt", out), 1);
+    EXPECT_NE(out.find(dir + "b.txt:2: 'b' (U+0062) has no glyph in " + dir + "ab.font"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(runAssetgen("font " + dir + "ab.font " + dir + "ab.ttf " + dir + "kana.txt", out), 1);
+    EXPECT_NE(out.find("(U+304B) has no glyph"), std::string::npos) << out;
+    EXPECT_EQ(runAssetgen("font " + dir + "ab.font " + dir + "ab.ttf " + dir + "bad.txt", out), 1);
+    EXPECT_NE(out.find(dir + "bad.txt:0: the text is not valid UTF-8"), std::string::npos) << out;
 }
 
 TEST(Assetgen, RefusesMissingSourcesAndDamagedLevelBitmaps) {

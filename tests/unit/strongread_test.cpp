@@ -194,6 +194,26 @@ TEST(Lookup, MemberNamesAreExactAndCaseSensitive) {
     EXPECT_EQ(errorOf([] { algo::read("l4/data/src/Logo.BMP"); }), "zip内にファイルがありません。");
 }
 
+TEST(Lookup, TheLoggedErrorNamesTheArchiveAndTheMember) {
+    put("l7/src/a.bmp", "x");
+    run("cd l7/src && zip -q ../data.zip a.bmp");
+    auto logged = [](const std::function<void()>& f) -> std::string {
+        try {
+            f();
+        } catch (const SReadException& e) {
+            EXPECT_TRUE(std::string(e.what()).find(" < ") == std::string::npos) << e.what();
+            return basic::describe(e);
+        }
+        return "(no SReadException)";
+    };
+    EXPECT_EQ(logged([] { algo::read("l7/data/b.bmp"); }),
+              "[algo::SReadException] zip内にファイルがありません。 < l7/data.zip [b.bmp]");
+    EXPECT_EQ(logged([] { sr::loadArchive("l7/none.zip"); }),
+              "[algo::SReadException] zipがないです。 < l7/none.zip");
+    EXPECT_EQ(logged([] { algo::read("l7/nosuch/x.bmp"); }),
+              "[algo::SReadException] スキャンしてもファイルがありません。[l7/nosuch/x.bmp]");
+}
+
 TEST(Lookup, MemberNameCutsOnlyAWholeLeadingDirectory) {
     EXPECT_EQ(sr::memberName("data/img/a.bmp", "data.zip"), "img/a.bmp");
     EXPECT_EQ(sr::memberName("a.b/c/d.bmp", "a.b/c.zip"), "d.bmp");

@@ -4,12 +4,15 @@
 //   assetgen unlevel IN.bmp                 level bitmap -> ASCII on standard output
 //   assetgen effect SOURCE OUT.wav          sound-effect score -> 16-bit WAV
 //   assetgen tune SOURCE OUT.ogg            music score -> Ogg Vorbis
+//   assetgen font SOURCE OUT.ttf [TEXT...]  pixel design -> TrueType; every character of
+//                                           each TEXT file must have a glyph
 //   assetgen zip OUT.zip DIR NAME...        pack staged files
 #include <cstdio>
 #include <exception>
 #include <string>
 #include <vector>
 
+#include "tools/assetgen/font.hpp"
 #include "tools/assetgen/level.hpp"
 #include "tools/assetgen/music.hpp"
 #include "tools/assetgen/pack.hpp"
@@ -24,7 +27,7 @@ int usage() {
     std::fprintf(stderr,
                  "usage: assetgen picture SOURCE OUT.bmp [ARG] | level SOURCE OUT.bmp | "
                  "unlevel IN.bmp | effect SOURCE OUT.wav | tune SOURCE OUT.ogg | "
-                 "zip OUT.zip DIR NAME...\n");
+                 "font SOURCE OUT.ttf [TEXT...] | zip OUT.zip DIR NAME...\n");
     return 2;
 }
 
@@ -63,6 +66,10 @@ int main(int argc, char** argv) {
         } else if (cmd == "tune" && a.size() == 3) {
             auto tune = assetgen::renderTune(a[1]);
             assetgen::writeFile(a[2], assetgen::encodeOgg(tune, baseName(a[1])));
+        } else if (cmd == "font" && a.size() >= 3) {
+            auto design = assetgen::readFontDesign(a[1]);
+            for (std::size_t i = 3; i < a.size(); ++i) assetgen::checkCoverage(design, a[1], a[i]);
+            assetgen::writeFile(a[2], assetgen::encodeTtf(design));
         } else if (cmd == "zip" && a.size() >= 4) {
             assetgen::packZip(a[1], a[2], std::vector<std::string>(a.begin() + 3, a.end()));
         } else {
