@@ -3,12 +3,17 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <SDL.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 
 #include "algo/file/logger.hpp"
 #include "algo/game/scene.hpp"
 #include "algo/input/event.hpp"
+#include "algo/input/joystick.hpp"
+#include "algo/input/keyboard.hpp"
 #include "algo/sound/audio.hpp"
 #include "algo/sound/se.hpp"
 #include "algo/surface/display.hpp"
@@ -31,6 +36,9 @@ namespace {
 SoundTable gSoundTable;
 algo::Texture* gMapTexture = nullptr;
 algo::Texture* gCharaTexture = nullptr;
+
+// The screen surface's width and height.
+constexpr int kScreenSize = 512;
 
 // The effects in the order they are loaded.
 const char* const kSoundKeys[] = {"dos", "getstar", "hukkatsu", "select", "sibo", "jump"};
@@ -110,17 +118,65 @@ MainModule::MainModule() : parts_(std::make_unique<Parts>()) {
 
 MainModule::~MainModule() = default;
 
+const char kHelp[] =
+    "usage: starhop [--window | --fullscreen] [--scale N] [--help]\n"
+    "\n"
+    "  --window      start in a window without asking\n"
+    "  --fullscreen  start full screen without asking\n"
+    "  --scale N     show the window N times as large, N from 1 to 4 (default: the\n"
+    "                largest that fits in 90 % of the desktop)\n"
+    "  --help        print this and quit\n"
+    "\n"
+    "Without --window or --fullscreen the game asks on the terminal.\n"
+    "Keys: Left/Right walk, X jumps, Up/Down and Z choose, P pauses, M mutes, Escape quits.\n"
+    "Game pads: the left stick walks, A confirms, B jumps, Start pauses.\n";
+
+namespace {
+
+// A whole number from 1 to kMaxScale, nothing else.
+bool parseScale(const std::string& text, int& scale) {
+    if (text.size() != 1 || text[0] < '1' || text[0] > '0' + kMaxScale) return false;
+    scale = text[0] - '0';
+    return true;
+}
+
+}  // namespace
+
 Options parseOptions(const std::vector<std::string>& args, std::string& error) {
     Options options;
-    for (const auto& a : args) {
-        if (a == "--fullscreen")
+    const std::string scaleWants =
+        "--scale takes a whole number from 1 to " + std::to_string(kMaxScale);
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--fullscreen") {
             options.screen = Screen::FullScreen;
-        else if (a == "--window")
+        } else if (a == "--window") {
             options.screen = Screen::Window;
-        else
-            error = "unknown option: " + a + " (use --fullscreen or --window)";
+        } else if (a == "--help" || a == "-h") {
+            options.help = true;
+            return options;
+        } else if (a == "--scale" || a.rfind("--scale=", 0) == 0) {
+            const bool joined = a != "--scale";
+            if (!joined && i + 1 == args.size()) {
+                error = scaleWants;
+                return options;
+            }
+            const std::string value = joined ? a.substr(8) : args[++i];
+            if (!parseScale(value, options.scale)) {
+                error = scaleWants + ", not '" + value + "'";
+                return options;
+            }
+        } else {
+            error = "unknown option: " + a + " (see --help)";
+            return options;
+        }
     }
     return options;
+}
+
+void presetSdl(const Options& options) {
+    if (options.screen == Screen::Window) algo::display::preferSharpScaling();
+    algo::joystick::preferGameControllers();
 }
 
 bool askFullScreen() {
@@ -138,11 +194,51 @@ bool askFullScreen() {
     return yes;
 }
 
+namespace {
+
+// Picks the window's scale and logs it, before the window opens.
+void scaleWindow(const Options& options, bool full) {
+    if (full) {
+        algo::log("Window scale: none, full screen");
+        return;
+    }
+    int scale = options.scale;
+    std::string why = "--scale";
+    if (scale == 0) {
+        int w = 0, h = 0;
+        if (algo::display::desktopSize(w, h)) {
+            scale = algo::display::fittingScale(kScreenSize, kScreenSize, w, h, kMaxScale);
+            why = "desktop " + std::to_string(w) + " x " + std::to_string(h);
+        } else {
+            scale = 1;
+            why = "desktop size unknown";
+        }
+    }
+    if (algo::display::setWindowScale(scale)) {
+        algo::log("Window scale: " + std::to_string(scale) + " (" + why + ")");
+    } else {
+        const char* user = std::getenv("SDL12COMPAT_WINDOW_SCALING");
+        algo::log(std::string("Window scale: SDL12COMPAT_WINDOW_SCALING=") + (user ? user : "") +
+                  " from the environment");
+    }
+}
+
+// Keys that work in every scene.
+void globalKeys() {
+    if (algo::KeyBoard_::instance().isPush(SDLK_m)) {
+        auto& audio = algo::Audio_::instance();
+        audio.setMuted(!audio.isMuted());
+    }
+}
+
+}  // namespace
+
 int runGame(const Options& options) {
     const bool full =
         options.screen == Screen::FullScreen || (options.screen == Screen::Ask && askFullScreen());
     auto& display = algo::Display_::instance();
-    display.setVideoMode(512, 512, 16, full);
+    scaleWindow(options, full);
+    display.setVideoMode(kScreenSize, kScreenSize, 16, full);
     algo::setFPS(60);
     algo::Audio_::instance().open(22050, 0x8010, 2, 1024);
 
@@ -150,6 +246,7 @@ int runGame(const Options& options) {
     for (const char* key : kSoundKeys)
         gSoundTable[key] = std::make_unique<algo::Sound>(std::string("data/") + key + ".wav", true);
 
+    SceneGame_::instance().setPauseOnFocusLoss(options.pauseOnFocusLoss);
     auto& scenes = algo::SceneControl_::instance();
     scenes.change(SceneStart_::instance(), {});
     if (options.startLevel > 0)
@@ -161,6 +258,7 @@ int runGame(const Options& options) {
     for (;;) {
         if (observer && !observer->beforePass()) break;
         if (!events.poll()) break;
+        globalKeys();
         scenes.update();
         const bool drawn = algo::waitFrame();
         if (drawn) {

@@ -25,15 +25,33 @@ class PassObserver {
     virtual void afterPass(bool drawn) = 0;
 };
 
+// Largest --scale.
+inline constexpr int kMaxScale = 4;
+
 struct Options {
     Screen screen = Screen::Ask;
+    // Window scale from 1 to kMaxScale; 0: the largest that fits the desktop.
+    int scale = 0;
+    // Losing the input focus pauses play. The replay runner turns it off: its trace follows
+    // the script alone.
+    bool pauseOnFocusLoss = true;
+    // --help: print kHelp and start nothing.
+    bool help = false;
     // Above 0: start as if the title had pushed the play scene with this level.
     std::int32_t startLevel = 0;
     PassObserver* observer = nullptr;
 };
 
-// Reads --fullscreen / --window; anything else is an error message in `error`.
+// What --help prints.
+extern const char kHelp[];
+
+// Reads the command line; a bad option or value leaves a one-line message in `error`.
 Options parseOptions(const std::vector<std::string>& args, std::string& error);
+
+// What must be set before SDL starts: the filter of a scaled window (when the window is
+// known to be one) and the pads' game-controller mapping, each only where the user's
+// environment has no say.
+void presetSdl(const Options& options);
 
 // Asks "full screen?" on the controlling terminal; No without a terminal.
 bool askFullScreen();

@@ -6,9 +6,9 @@
 
 namespace game {
 
-const ScriptKey kScriptKeys[9] = {
-    {"up", 273}, {"right", 275}, {"down", 274}, {"left", 276},  {"z", 122},
-    {"x", 120},  {"c", 99},      {"v", 118},    {"escape", 27},
+const ScriptKey kScriptKeys[11] = {
+    {"up", 273}, {"right", 275}, {"down", 274}, {"left", 276}, {"z", 122},     {"x", 120},
+    {"c", 99},   {"v", 118},     {"p", 112},    {"m", 109},    {"escape", 27},
 };
 
 namespace {
@@ -29,7 +29,7 @@ std::uint32_t keyCode(const std::string& word, const std::string& name, int line
         if (word == k.name) return k.code;
     fail(name, line,
          "unknown key '" + word +
-             "' (keys are up, right, down, left, z, x, c, v, escape, or - for none)");
+             "' (keys are up, right, down, left, z, x, c, v, p, m, escape, or - for none)");
 }
 
 }  // namespace

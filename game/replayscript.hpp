@@ -23,7 +23,7 @@ struct ScriptKey {
     const char* name;
     std::uint32_t code;
 };
-extern const ScriptKey kScriptKeys[9];
+extern const ScriptKey kScriptKeys[11];
 
 // Most passes one step may ask for; keeps a typo from meaning hours of play.
 inline constexpr std::int64_t kMaxStepPasses = 10'000'000;

@@ -6,6 +6,10 @@
 #include <cstdio>
 
 #include "algo/file/strongread.hpp"
+#include "algo/input/easyinput.hpp"
+#include "algo/input/event.hpp"
+#include "algo/input/keyboard.hpp"
+#include "algo/sound/audio.hpp"
 #include "algo/sound/music.hpp"
 #include "algo/surface/display.hpp"
 #include "game/lifeball.hpp"
@@ -18,7 +22,18 @@ namespace game {
 namespace {
 constexpr double kSecondsPerPass = 1.0 / 60;
 constexpr std::int32_t kCountdown = 60;
+// A pad's Start under the layer's game-controller mapping.
+constexpr int kPadStart = 6;
 }  // namespace
+
+// The pad's button straight from the joystick: its logical button would also follow the
+// keys SDL cannot name, which all share key code 0.
+bool SceneGame_::pauseKey() {
+    const bool start = algo::EasyInput_::instance().joystick().button(kPadStart);
+    const bool pushed = start && !padStart_;
+    padStart_ = start;
+    return algo::KeyBoard_::instance().isPush(SDLK_p) || pushed;
+}
 
 SceneGame_::SceneGame_() = default;
 
@@ -29,7 +44,20 @@ std::string SceneGame_::timeText() const {
 }
 SceneGame_::~SceneGame_() = default;
 
+void SceneGame_::pause() {
+    if (paused_) return;
+    paused_ = true;
+    algo::Audio_::instance().pauseMusic();
+}
+
+void SceneGame_::resume() {
+    if (!paused_) return;
+    paused_ = false;
+    algo::Audio_::instance().resumeMusic();
+}
+
 void SceneGame_::init(const basic::Args& args) {
+    resume();
     Rabbit::clearAll();
     DeadRabbit::clearAll();
     LifeBall::clearAll();
@@ -58,6 +86,15 @@ void SceneGame_::init(const basic::Args& args) {
 }
 
 void SceneGame_::update() {
+    // The pass that resumes plays on; the one that pauses already stands still.
+    const bool toggle = pauseKey();
+    if (paused_) {
+        if (!toggle) return;
+        resume();
+    } else if (toggle || (pauseOnFocusLoss_ && algo::EventControl_::instance().focusLost())) {
+        pause();
+        return;
+    }
     time_ += 1;
     if (-kCountdown < rest_ && rest_ <= 0) {
         for (auto& column : map_)
@@ -162,6 +199,11 @@ void SceneGame_::drawOver(algo::Texture& d) {
         clearTexture_.draw(nullptr, d, 220, 117);
     }
     d.drawString(400, 8, "Time: " + timeText(), 0, 0, 0, 255);
+    if (paused_) {
+        d.drawRect(0, 0, 512, 512, 0, 0, 0, 128, true);
+        d.drawRect(216, 244, 296, 268, 0, 0, 0, 255, true);  // keeps the word readable
+        d.drawString(236, 252, "PAUSE", 255, 255, 255, 255);
+    }
 }
 
 }  // namespace game

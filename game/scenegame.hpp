@@ -34,6 +34,15 @@ class SceneGame_ : public algo::Scene, public basic::Singleton<SceneGame_> {
     // The seconds shown in the corner ("0.02" on the first frame of a game).
     std::string timeText() const;
 
+    // Paused, the scene keeps its last frame dimmed under "PAUSE" and does not update, so
+    // the level stands still; the music holds. P (or a pad's Start) pauses and resumes, and
+    // losing the input focus pauses when turned on. The scene stack is left alone: a pop
+    // would start the level afresh.
+    bool paused() const { return paused_; }
+    void pause();
+    void resume();
+    void setPauseOnFocusLoss(bool on) { pauseOnFocusLoss_ = on; }
+
     ~SceneGame_();
 
   private:
@@ -57,6 +66,11 @@ class SceneGame_ : public algo::Scene, public basic::Singleton<SceneGame_> {
     std::int32_t rest_ = 0;
     std::int32_t level_ = 0;
     std::int32_t time_ = 0;
+    bool pauseKey();
+
+    bool paused_ = false;
+    bool pauseOnFocusLoss_ = true;
+    bool padStart_ = false;  // Start held in the previous update
     // The running level's music; released when the next level starts its own.
     std::unique_ptr<algo::Music> music_;
 };

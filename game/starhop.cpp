@@ -14,6 +14,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "starhop: %s\n", error.c_str());
         return 2;
     }
+    if (options.help) {
+        std::fputs(game::kHelp, stdout);
+        return 0;
+    }
+    // Asked before SDL starts: a window's scaling settings must be in place when SDL reads
+    // them, and full screen keeps the layer's own.
+    if (options.screen == game::Screen::Ask)
+        options.screen = game::askFullScreen() ? game::Screen::FullScreen : game::Screen::Window;
+    game::presetSdl(options);
     return algo::runProgram([&] {
         game::MainModule module;  // scenes, shared textures, actor pools
         return game::entry(options);

@@ -37,8 +37,11 @@ void EventControl_::removeUpdater(const Updater& updater) {
 bool EventControl_::poll() {
     SDL_Event event;
     std::memset(&event, 0, sizeof event);
+    focusLost_ = false;
     while (SDL_PollEvent(&event) == 1) {
         if (event.type == SDL_QUIT) return false;
+        if (event.type == SDL_ACTIVEEVENT && (event.active.state & SDL_APPINPUTFOCUS))
+            focusLost_ = event.active.gain == 0;
         dispatch(event);
     }
     // A copy: updaters added or removed by an updater take effect from the next pass. The

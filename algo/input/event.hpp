@@ -95,6 +95,10 @@ class EventControl_ : public basic::Singleton<EventControl_> {
     // Queues a quit event; the next poll returns false.
     virtual void pushQuit();
 
+    // True when the last poll saw the window lose the input focus (and not win it back):
+    // a game pauses on it, say. Handlers of the active event still get it.
+    bool focusLost() const { return focusLost_; }
+
     std::size_t updaterCount() const { return updaters_.size(); }
 
   private:
@@ -105,6 +109,7 @@ class EventControl_ : public basic::Singleton<EventControl_> {
     std::vector<Updater> updaters_;
     // The pass's copy of updaters_, kept so that its storage is reused from pass to pass.
     std::vector<Updater> running_;
+    bool focusLost_ = false;
 };
 
 namespace event {

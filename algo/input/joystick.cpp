@@ -52,6 +52,10 @@ int numJoysticks() {
     return current->count();
 }
 
+void preferGameControllers() {
+    sdlinit::presetEnv("SDL12COMPAT_USE_GAME_CONTROLLERS", "1");
+}
+
 void moduleStart() {
     log("Joystick ctor ..");
     if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) throw SDLError("error SDL_INIT_JOYSTICK");

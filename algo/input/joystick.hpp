@@ -45,6 +45,12 @@ void setDevice(const Device* device);
 // Number of devices attached.
 int numJoysticks();
 
+// Asks the SDL 1.2 compatibility layer to show pads through its game-controller mapping, so
+// that any known pad has the same layout (A is button 0, B button 1, the left stick axes 0
+// and 1). Left alone when the user's environment says otherwise. The layer reads it when
+// joysticks start: call before the engine does.
+void preferGameControllers();
+
 void moduleStart();
 void moduleEnd();
 

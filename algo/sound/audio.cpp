@@ -4,6 +4,7 @@
 #include <SDL_mixer.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "algo/file/logger.hpp"
@@ -26,6 +27,41 @@ bool validFormat(std::uint16_t f) {
     return std::find(std::begin(kFormats), std::end(kFormats), f) != std::end(kFormats);
 }
 
+// What silence is in the device's sample format, as two bytes repeated.
+struct Silence {
+    std::uint8_t bytes[2] = {0, 0};
+} silence;
+
+void setSilence(std::uint16_t format) {
+    switch (format) {
+        case AUDIO_U8:
+            silence = {{0x80, 0x80}};
+            break;
+        case AUDIO_U16LSB:
+            silence = {{0x00, 0x80}};
+            break;
+        case AUDIO_U16MSB:
+            silence = {{0x80, 0x00}};
+            break;
+        default:
+            silence = {{0, 0}};
+    }
+}
+
+// Runs on the audio thread after everything is mixed, so muting needs no volume of its own
+// and unmuting gives back exactly what was there.
+void silenceAll(void*, Uint8* stream, int len) {
+    if (silence.bytes[0] == silence.bytes[1]) {
+        std::memset(stream, silence.bytes[0], static_cast<std::size_t>(len));
+        return;
+    }
+    for (int i = 0; i < len; ++i) stream[i] = silence.bytes[i & 1];
+}
+
+void applyMute(bool muted) {
+    Mix_SetPostMix(muted ? &silenceAll : nullptr, nullptr);
+}
+
 }  // namespace
 
 void Audio_::open(int frequency, std::uint16_t format, int channels, int chunksize) {
@@ -37,6 +73,11 @@ void Audio_::open(int frequency, std::uint16_t format, int channels, int chunksi
     if (opened_) close();
     if (Mix_OpenAudio(frequency, format, channels, chunksize) == 0) {
         opened_ = true;
+        int rate = 0, outChannels = 0;
+        Uint16 outFormat = format;
+        Mix_QuerySpec(&rate, &outFormat, &outChannels);
+        setSilence(outFormat);
+        applyMute(muted_);
     } else {
         // No exception: the game runs silent. One line says why.
         log(std::string("audio device not opened, running without sound: ") + Mix_GetError());
@@ -53,6 +94,23 @@ void Audio_::close() {
         }
     } shut{opened_};
     freeAll();
+}
+
+void Audio_::setMuted(bool muted) {
+    muted_ = muted;
+    if (opened_) applyMute(muted_);
+}
+
+void Audio_::pauseMusic() {
+    if (opened_) Mix_PauseMusic();
+}
+
+void Audio_::resumeMusic() {
+    if (opened_) Mix_ResumeMusic();
+}
+
+bool Audio_::isMusicPaused() const {
+    return opened_ && Mix_PausedMusic() == 1;
 }
 
 // The visits copy the set first: an object's operation may construct or destroy others.

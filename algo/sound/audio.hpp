@@ -54,6 +54,16 @@ class Audio_ : public basic::Singleton<Audio_> {
     virtual void register_(SoundBase* sound);
     virtual void unregister(SoundBase* sound);
 
+    // Silences everything the mixer plays, music and effects, or lets it be heard again.
+    // Only what is heard changes: what plays goes on, unheard. Stays across open and close.
+    void setMuted(bool muted);
+    bool isMuted() const { return muted_; }
+    // Holds the music where it is and goes on from there. Effects are left alone; nothing
+    // happens while the device is closed.
+    void pauseMusic();
+    void resumeMusic();
+    bool isMusicPaused() const;
+
     bool isOpened() const { return opened_; }
     bool isRegistered(const SoundBase* sound) const;
     std::size_t registeredCount() const { return sounds_.size(); }
@@ -74,6 +84,7 @@ class Audio_ : public basic::Singleton<Audio_> {
     Audio_() = default;
 
     bool opened_ = false;
+    bool muted_ = false;
     std::set<SoundBase*> sounds_;
     std::vector<std::unique_ptr<SoundBase>> kept_;
 };

@@ -1,6 +1,7 @@
 #include "algo/surface/display.hpp"
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "algo/file/logger.hpp"
@@ -41,6 +42,38 @@ Uint32 requestFlags(int bpp, bool fullscreen) {
     if (openGL) flags |= SDL_OPENGL;
     if (bpp <= 8) flags |= SDL_HWPALETTE;
     return flags;
+}
+
+void preferSharpScaling() {
+    sdlinit::presetEnv("SDL12COMPAT_SCALE_METHOD", "nearest");
+}
+
+bool setWindowScale(int scale) {
+    BASIC_ASSERT(scale >= 1, "window scale below 1: " + std::to_string(scale));
+    // Once set here, the setting is ours to change on a later call.
+    static bool ours = false;
+    const std::string value = std::to_string(scale);
+    if (ours) return ::setenv("SDL12COMPAT_WINDOW_SCALING", value.c_str(), 1) == 0;
+    ours = sdlinit::presetEnv("SDL12COMPAT_WINDOW_SCALING", value);
+    return ours;
+}
+
+bool desktopSize(int& width, int& height) {
+    const SDL_VideoInfo* info = SDL_GetVideoInfo();
+    if (!info || info->current_w <= 0 || info->current_h <= 0) return false;
+    width = info->current_w;
+    height = info->current_h;
+    return true;
+}
+
+int fittingScale(int width, int height, int desktopWidth, int desktopHeight, int maxScale) {
+    int scale = 1;
+    // In tenths, so that 90 % needs no rounding.
+    auto fits = [&](int s, int size, int desktop) { return 10LL * size * s <= 9LL * desktop; };
+    while (scale < maxScale && fits(scale + 1, width, desktopWidth) &&
+           fits(scale + 1, height, desktopHeight))
+        ++scale;
+    return scale;
 }
 
 void moduleStart() {

@@ -49,6 +49,21 @@ namespace display {
 extern bool openGL;
 // The flags setVideoMode asks for.
 Uint32 requestFlags(int bpp, bool fullscreen);
+
+// Window scaling by the SDL 1.2 compatibility layer: the window grows, the screen surface
+// keeps its size. Settings the user's environment already has are left alone.
+// Nearest-neighbour filtering, so scaled pixels stay sharp blocks. The layer reads it when
+// SDL starts: call before the engine does.
+void preferSharpScaling();
+// The next window is `scale` times as large; call before setVideoMode. False when the user's
+// environment already sets the scale.
+bool setWindowScale(int scale);
+// The desktop's size, read before the first setVideoMode; false when SDL cannot tell.
+bool desktopSize(int& width, int& height);
+// The largest whole scale from 1 to maxScale at which a width × height window fits in 90 %
+// of the desktop's width and height; 1 when none does.
+int fittingScale(int width, int height, int desktopWidth, int desktopHeight, int maxScale);
+
 void moduleStart();
 void moduleEnd();
 }  // namespace display

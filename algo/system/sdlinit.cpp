@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include <cstdlib>
+
 #include "algo/file/logger.hpp"
 
 namespace algo {
@@ -11,6 +13,11 @@ std::string SDLError::toString() const {
 }
 
 namespace sdlinit {
+
+bool presetEnv(const char* name, const std::string& value) {
+    if (std::getenv(name) != nullptr) return false;
+    return ::setenv(name, value.c_str(), 0) == 0;
+}
 
 void moduleStart() {
     log("SDLInit ctor ..");

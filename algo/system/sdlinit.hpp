@@ -26,6 +26,11 @@ class SDLError : public basic::Error {
 };
 
 namespace sdlinit {
+// Sets a setting SDL reads from the environment (SDL_*, SDL12COMPAT_*) unless the user's
+// environment already has it, so the user keeps the last word; true when this call set it.
+// SDL reads most of them when it starts: call before the engine does.
+bool presetEnv(const char* name, const std::string& value);
+
 void moduleStart();
 void moduleEnd();
 }  // namespace sdlinit

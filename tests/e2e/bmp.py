@@ -1,4 +1,4 @@
-"""Small 8-bit palette BMP writer for the end-to-end tests' own levels."""
+"""Small BMP writer for the end-to-end tests' own levels, and a reader for screenshots."""
 import struct
 
 # ASCII level legend, one character per cell.
@@ -35,3 +35,22 @@ def bmp24(width, height, rgb=(200, 0, 0)):
     header = struct.pack('<2sIHHI', b'BM', 54 + len(body), 0, 0, 54)
     info = struct.pack('<IiiHHIIiiII', 40, width, height, 1, 24, 0, len(body), 2835, 2835, 0, 0)
     return header + info + body
+
+
+def read_bmp24(path):
+    """A 24-bit BMP (as SDL saves screenshots) -> (width, height, rows of (r, g, b), top first)."""
+    with open(path, 'rb') as f:
+        data = f.read()
+    offset, = struct.unpack_from('<I', data, 10)
+    width, height, _, bits, compression = struct.unpack_from('<iiHHI', data, 18)
+    if bits != 24 or compression != 0:
+        raise ValueError('%s: not an uncompressed 24-bit BMP' % path)
+    stride = (width * 3 + 3) & ~3
+    rows = []
+    for y in range(abs(height)):
+        start = offset + y * stride
+        line = data[start:start + width * 3]
+        rows.append([(line[i + 2], line[i + 1], line[i]) for i in range(0, width * 3, 3)])
+    if height > 0:
+        rows.reverse()
+    return width, abs(height), rows

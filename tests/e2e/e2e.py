@@ -16,7 +16,7 @@ import tempfile
 import zipfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from bmp import bmp24, level_bmp  # noqa: E402
+from bmp import bmp24, level_bmp, read_bmp24  # noqa: E402
 
 ARGS = None
 
@@ -396,12 +396,90 @@ def case_no_border():
     cleanup(r)
 
 
+def case_pause():
+    # P freezes the play scene (time, corpse and life ball included) and play goes on exactly
+    # where it stopped; M, pressed before the death, changes nothing the trace or frames show.
+    lvl = {1: death_level()}
+    plain = run('50 -\n13 right\n300 -\n', level=1, levels=lvl)
+    check(plain.status == 0, 'exit status %d' % plain.status)
+    d = [rec['pass'] for rec in plain.trace if rec['scene'] == 'play' and rec['corpses']][0]
+    k, hold, after = d + 10, 40, 20  # pause while the corpse falls and the ball runs
+    check(k > 64, 'the death comes after the walk: %d' % d)
+    shots = os.path.join(plain.dir, 'shots')
+    cleanup(plain)
+    plain = run('50 -\n13 right\n300 -\n', level=1, levels=lvl,
+                shots=(os.path.join(shots, 'plain'), [k - 1, k + after]))
+    paused = run('20 -\n1 m\n29 -\n13 right\n%d -\n1 p\n%d -\n1 p\n%d -\n' %
+                 (k - 64, hold, 363 - k), level=1, levels=lvl,
+                 shots=(os.path.join(shots, 'paused'), [k - 1, k + 5, k + hold + 1 + after]))
+    check(paused.status == 0, 'exit status %d' % paused.status)
+    check(len(paused.trace) == len(plain.trace) + hold + 1, 'trace length %d' % len(paused.trace))
+
+    def body(rec):
+        return {key: v for key, v in rec.items() if key != 'pass'}
+    for p in range(1, k):
+        check(paused.at(p) == plain.at(p), 'pass %d before the pause: %s\n%s' %
+              (p, paused.at(p), plain.at(p)))
+    check(sounds(paused, 'sibo')[:1] == [d], 'the muted death is still in the trace')
+    frozen = body(plain.at(k - 1))
+    for p in range(k, k + hold + 1):
+        rec = body(paused.at(p))
+        check(rec['scene'] == 'pause' and rec['sounds'] == [], 'pass %d: %s' % (p, rec))
+        for key in ('level', 'time', 'rest', 'timeText', 'rabbits', 'corpses', 'balls'):
+            check(rec[key] == frozen[key], 'pass %d: %s moved: %s -> %s' %
+                  (p, key, frozen[key], rec[key]))
+    check(frozen['corpses'] and frozen['balls'], 'a corpse and a life ball while paused')
+    for p in range(k + hold + 1, len(paused.trace) + 1):
+        q = p - hold - 1
+        check(body(paused.at(p)) == body(plain.at(q)),
+              'pass %d after the pause is not pass %d unpaused:\n%s\n%s' %
+              (p, q, paused.at(p), plain.at(q)))
+
+    def frame(which, n):
+        return read_bmp24(os.path.join(shots, which, 'pass-%06d.bmp' % n))[2]
+    check(frame('paused', k - 1) == frame('plain', k - 1), 'M changed the frame')
+    check(frame('paused', k + hold + 1 + after) == frame('plain', k + after),
+          'the frame after the pause is not the unpaused one')
+    last, dim = frame('plain', k - 1), frame('paused', k + 5)
+    bad = [(x, y) for y in range(512) for x in range(512)
+           if not (216 <= x <= 296 and 244 <= y <= 268) and
+           any(abs(a * 128 // 255 - b) > 8 for a, b in zip(last[y][x], dim[y][x]))]
+    check(not bad, 'the paused frame is not the last frame dimmed at %s' % bad[:5])
+    box = [dim[y][x] for y in range(244, 269) for x in range(216, 297)]
+    white = sum(1 for c in box if min(c) > 240)
+    check(60 < white < len(box) - 500, '"PAUSE" in white on black: %d white pixels' % white)
+    cleanup(plain)
+    cleanup(paused)
+
+
+def level8_death():
+    """Level 8's solution for 450 passes, then a run to the right into the thorns."""
+    here = os.path.dirname(os.path.abspath(__file__))
+    steps, used = [], 0
+    with open(os.path.join(here, '..', 'levels', 'level8.txt')) as f:
+        for line in f:
+            body = line.split('#')[0].split()
+            if not body or used >= 450:
+                continue
+            take = min(int(body[0]), 450 - used)
+            steps.append('%d %s\n' % (take, body[1]))
+            used += take
+    return ''.join(steps) + '60 right\n80 -\n'
+
+
 def case_screens():
     """Screenshots of each scene (for the docs), taken at chosen passes."""
     out = os.environ.get('STARHOP_SHOTS')
     if not out:
         return
     out = os.path.abspath(out)
+    # The README's first picture: level 8 mid-run, twenty stars to go, the corpse on the hill
+    # and the life ball bringing the next rabbit in; then the same moment paused.
+    r = run(level8_death(), level=8, shots=(os.path.join(out, 'level8-run'), [521]))
+    cleanup(r)
+    r = run(level8_death().replace('60 right\n80 -\n', '10 right\n1 p\n5 -\n'), level=8,
+            shots=(os.path.join(out, 'pause'), [466]))
+    cleanup(r)
     r = run('10 -\n', shots=(os.path.join(out, 'title'), [5]))
     cleanup(r)
     r = run('120 -\n', level=1, levels={1: death_level()},

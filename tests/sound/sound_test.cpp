@@ -82,6 +82,7 @@ class SoundTest : public testing::Test {
     void SetUp() override { openDevice(); }
     void TearDown() override {
         algo::Sound::setPlayHook(nullptr);
+        audio().setMuted(false);
         audio().close();
     }
 };
@@ -124,6 +125,51 @@ TEST_F(SoundTest, PlayedEffectAndLoopingMusicSoundUntilStopAll) {
     quiet = mixedSize();
     waitOutput(0.3);
     EXPECT_EQ(loudestSince(quiet), 0) << "stopAll silences the music";
+}
+
+TEST_F(SoundTest, MuteSilencesEverythingUnheardAndPauseHoldsTheMusic) {
+    algo::Sound beep("data/beep.wav", true);
+    algo::Music tune("data/tune.ogg", true);
+    tune.playLoop();
+    audio().setMuted(true);
+    beep.play();  // started while muted: it plays on, unheard
+    waitOutput(0.2);
+    std::size_t quiet = mixedSize();
+    waitOutput(0.3);
+    EXPECT_EQ(loudestSince(quiet), 0) << "muted";
+    EXPECT_TRUE(beep.isPlaying());
+    EXPECT_TRUE(tune.isPlaying());
+    audio().setMuted(false);
+    waitOutput(0.1);
+    std::size_t back = mixedSize();
+    waitOutput(0.2);
+    EXPECT_GT(loudestSince(back), 4000) << "heard again";
+
+    beep.stop();
+    audio().pauseMusic();
+    EXPECT_TRUE(audio().isMusicPaused());
+    waitOutput(0.2);
+    quiet = mixedSize();
+    waitOutput(0.3);
+    EXPECT_EQ(loudestSince(quiet), 0) << "the music holds";
+    audio().resumeMusic();
+    EXPECT_FALSE(audio().isMusicPaused());
+    waitOutput(0.1);
+    back = mixedSize();
+    waitOutput(0.3);
+    EXPECT_GT(loudestSince(back), 2000) << "the music goes on";
+
+    // Muting outlives a reopen, also in a format whose silence is not zero bytes (the
+    // output is converted to the driver's own signed format, where silence is zeros).
+    audio().setMuted(true);
+    audio().open(kRate, AUDIO_U8, 2, 1024);
+    beep.load();
+    beep.play();
+    std::size_t from = mixedSize();
+    waitOutput(0.3);
+    std::string raw = testenv::readFile("mixed.raw");
+    ASSERT_GT(raw.size(), from + 4096);
+    EXPECT_EQ(raw.find_first_not_of('\0', from), std::string::npos) << "muted in 8 bits";
 }
 
 TEST_F(SoundTest, ClosedDeviceMakesEveryOperationANoOp) {

@@ -143,6 +143,20 @@ TEST(Display, FlipBeforeAnyModeIsAnErrorNotACrash) {
     expectSDLError([&] { p.flip(); }, "フリップできませんでした。orz");
 }
 
+TEST(Display, WindowScaleIsTheLargestThatFitsNinetyPercentOfTheDesktop) {
+    using algo::display::fittingScale;
+    EXPECT_EQ(fittingScale(512, 512, 1280, 1280, 4), 2);
+    EXPECT_EQ(fittingScale(512, 512, 2560, 1440, 4), 2);
+    EXPECT_EQ(fittingScale(512, 512, 3840, 2160, 4), 3);
+    EXPECT_EQ(fittingScale(512, 512, 7680, 4320, 4), 4);  // no larger than asked
+    EXPECT_EQ(fittingScale(512, 512, 1920, 1080, 4), 1);
+    // 1024 is 90 % of 1137.8: the boundary in either direction, and in either dimension.
+    EXPECT_EQ(fittingScale(512, 512, 1138, 1138, 4), 2);
+    EXPECT_EQ(fittingScale(512, 512, 1137, 4000, 4), 1);
+    EXPECT_EQ(fittingScale(512, 512, 4000, 1137, 4), 1);
+    EXPECT_EQ(fittingScale(512, 512, 320, 200, 4), 1);  // even 1 does not fit: still 1
+}
+
 TEST(Texture, CreateUsesTheScreenFormatAndEmptyTexturesAreRefused) {
     auto t = blank(20, 10, kBlue);
     EXPECT_EQ(t.width(), 20);

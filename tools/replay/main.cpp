@@ -186,6 +186,7 @@ int main(int argc, char** argv) {
         game::Options options;
         options.screen = game::Screen::Window;
         options.startLevel = s.level;
+        options.pauseOnFocusLoss = false;
         options.observer = &runner;
         return game::entry(options);
     });

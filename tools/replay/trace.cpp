@@ -72,7 +72,7 @@ std::string traceLine(long pass, bool drawn, const std::vector<std::string>& sou
     if (scene == &game::SceneStart_::instance())
         out += "\"title\"";
     else if (scene == &game::SceneGame_::instance())
-        out += "\"play\"";
+        out += game::SceneGame_::instance().paused() ? "\"pause\"" : "\"play\"";
     else if (scene == &game::SceneClear_::instance())
         out += "\"clear\"";
     else if (scene == &game::SceneGameOver_::instance())

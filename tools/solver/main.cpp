@@ -170,6 +170,7 @@ int main(int argc, char** argv) {
         game::Options options;
         options.screen = game::Screen::Window;
         options.startLevel = job.level;
+        options.pauseOnFocusLoss = false;
         options.observer = &job;
         return game::entry(options);
     });
