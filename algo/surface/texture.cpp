@@ -23,6 +23,7 @@ namespace algo {
 
 namespace texture {
 bool softwareSurface = true;
+int vectorLevel = 3;
 namespace {
 // Holds the zoomed or rotated picture for the length of one call.
 std::unique_ptr<Texture> scratch;
@@ -71,6 +72,30 @@ __attribute__((target("avx2"))) void keyedRows16Avx2(const Uint8* src, int srcPi
     }
 }
 
+// Masked stores: the target is never read back, so a tile overlapping the one just drawn
+// does not wait on its stores.
+__attribute__((target("avx2,avx512bw,avx512vl"))) void keyedRows16Avx512(const Uint8* src,
+                                                                         int srcPitch, Uint8* dst,
+                                                                         int dstPitch, int w, int h,
+                                                                         Uint16 key) {
+    const __m256i k = _mm256_set1_epi16(static_cast<short>(key));
+    const int tail = w % 16;
+    const auto tailMask = static_cast<__mmask16>((1u << tail) - 1);
+    for (int y = 0; y < h; ++y, src += srcPitch, dst += dstPitch) {
+        const auto* s = reinterpret_cast<const Uint16*>(src);
+        auto* d = reinterpret_cast<Uint16*>(dst);
+        int i = 0;
+        for (; i + 16 <= w; i += 16) {
+            const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+            _mm256_mask_storeu_epi16(d + i, _mm256_cmpneq_epi16_mask(v, k), v);
+        }
+        if (tail) {
+            const __m256i v = _mm256_maskz_loadu_epi16(tailMask, s + i);
+            _mm256_mask_storeu_epi16(d + i, _mm256_mask_cmpneq_epi16_mask(tailMask, v, k), v);
+        }
+    }
+}
+
 void keyedRows16Sse2(const Uint8* src, int srcPitch, Uint8* dst, int dstPitch, int w, int h,
                      Uint16 key) {
     const __m128i k = _mm_set1_epi16(static_cast<short>(key));
@@ -98,11 +123,19 @@ void keyedRows16(const Uint8* src, int srcPitch, Uint8* dst, int dstPitch, int w
         return;
     }
 #ifdef ALGO_X86
+    static const bool avx512 =
+        __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl");
     static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2)
+    if (texture::vectorLevel >= 3 && avx512)
+        keyedRows16Avx512(src, srcPitch, dst, dstPitch, w, h, static_cast<Uint16>(key));
+    else if (texture::vectorLevel >= 2 && avx2)
         keyedRows16Avx2(src, srcPitch, dst, dstPitch, w, h, static_cast<Uint16>(key));
-    else
+    else if (texture::vectorLevel >= 1)
         keyedRows16Sse2(src, srcPitch, dst, dstPitch, w, h, static_cast<Uint16>(key));
+    else
+        for (int y = 0; y < h; ++y)
+            keyedRow16Scalar(reinterpret_cast<const Uint16*>(src + y * srcPitch),
+                             reinterpret_cast<Uint16*>(dst + y * dstPitch), w, key);
 #else
     for (int y = 0; y < h; ++y)
         keyedRow16Scalar(reinterpret_cast<const Uint16*>(src + y * srcPitch),
