@@ -2,7 +2,7 @@
 # - game (starhop): a launcher in games/ that runs the game from a per-user working directory,
 #   the executable under libexec/, the data archive, a desktop entry, an icon, a man page;
 # - dev (libalgo-dev): the engine's headers under include/algo-1/, libalgo.a, a CMake package,
-#   algo.pc, the guide, the minimal program and the examples' sources.
+#   algo.pc, the guide, the minimal program and the examples, ready to build against it.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -78,14 +78,51 @@ install(FILES ${PROJECT_BINARY_DIR}/cmake/algo.pc DESTINATION ${ALGO_PC_DIR} COM
 
 install(FILES ${PROJECT_BINARY_DIR}/debian/copyright ${PROJECT_BINARY_DIR}/debian/changelog.gz
   DESTINATION ${ALGO_DOC_DIR} COMPONENT dev)
-# The guide may be missing from a tree; the examples too.
+# The guide may be missing from a tree.
 install(FILES docs/engine.md DESTINATION ${ALGO_DOC_DIR} COMPONENT dev OPTIONAL)
 install(DIRECTORY docs/minimal DESTINATION ${ALGO_DOC_DIR} COMPONENT dev)
-# Sources and data sources only: whatever running an example in its folder leaves behind
-# (logs, a build tree) stays out, and so do version control files.
-install(DIRECTORY examples/ DESTINATION ${ALGO_DOC_DIR}/examples COMPONENT dev OPTIONAL
-  PATTERN "stdout.txt" EXCLUDE PATTERN "stderr.txt" EXCLUDE PATTERN ".git*" EXCLUDE
-  REGEX "/build[^/]*$" EXCLUDE)
+
+# Each example as a user copies it out and builds it against the installed package: its
+# sources, a CMakeLists.txt of its own, its data exactly as built here (assetgen is not
+# installed) and the sources of that data. They come with the SDK only when they are built.
+get_property(_examples GLOBAL PROPERTY ALGO_EXAMPLES)
+if(_examples)
+  set(_dir ${ALGO_DOC_DIR}/examples)
+  # Whatever running an example in its folder leaves behind (logs, a build tree) stays out, and
+  # so do version control files and the in-tree build file, which needs assetgen.
+  install(DIRECTORY examples/ DESTINATION ${_dir} COMPONENT dev
+    PATTERN "stdout.txt" EXCLUDE PATTERN "stderr.txt" EXCLUDE PATTERN ".git*" EXCLUDE
+    PATTERN "CMakeLists.txt" EXCLUDE REGEX "/build[^/]*$" EXCLUDE)
+  list(JOIN _examples " " EXAMPLES)
+  configure_file(cmake/examples-CMakeLists.txt.in ${PROJECT_BINARY_DIR}/sdk-examples/CMakeLists.txt
+    @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/sdk-examples/CMakeLists.txt DESTINATION ${_dir}
+    COMPONENT dev)
+  foreach(EXAMPLE ${_examples})
+    get_target_property(_built example_${EXAMPLE} EXAMPLE_DIR)
+    get_target_property(_sources example_${EXAMPLE} EXAMPLE_SOURCE_NAMES)
+    get_target_property(_data example_${EXAMPLE} EXAMPLE_DATA)
+    list(JOIN _sources " " EXAMPLE_SOURCES)
+    set(EXAMPLE_DATA_RULES)
+    if(_data)
+      list(JOIN _data " " _files)
+      set(EXAMPLE_DATA_RULES "\n
+# It reads its data from the folder it runs in: a copy goes beside the executable, made again
+# when a file here changes.
+foreach(file ${_files})
+  configure_file(\${file} \${file} COPYONLY)
+endforeach()")
+    endif()
+    configure_file(cmake/example-CMakeLists.txt.in
+      ${PROJECT_BINARY_DIR}/sdk-examples/${EXAMPLE}/CMakeLists.txt @ONLY)
+    install(FILES ${PROJECT_BINARY_DIR}/sdk-examples/${EXAMPLE}/CMakeLists.txt
+      DESTINATION ${_dir}/${EXAMPLE} COMPONENT dev)
+    foreach(_file ${_data})
+      get_filename_component(_sub ${_file} DIRECTORY)
+      install(FILES ${_built}/${_file} DESTINATION ${_dir}/${EXAMPLE}/${_sub} COMPONENT dev)
+    endforeach()
+  endforeach()
+endif()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME starhop)

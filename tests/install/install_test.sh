@@ -43,6 +43,14 @@ stray=$(grep '^/usr/include/' <<<"$dev_files" | grep -v '/$' | grep -v '^/usr/in
 [ -z "$stray" ] || { echo "libalgo-dev: not a header under include/algo-1: $stray"; exit 1; }
 if dpkg-deb -c "$deb" | grep -q 'include/\|libalgo'; then echo "starhop holds SDK files"; exit 1; fi
 if grep -q 'starhop/\|/games/' <<<"$dev_files"; then echo "libalgo-dev holds game files"; exit 1; fi
+# The examples in the package are those `cmake --install` gives, ready to build, data and all.
+dpkg-deb -x "$dev" "$work/dev"
+cmake --install "$build" --prefix "$work/sdk" --component dev >"$work/sdk.log" ||
+  { cat "$work/sdk.log"; exit 1; }
+examples=share/doc/libalgo-dev/examples
+[ -f "$work/sdk/$examples/data/data.zip" ] || { echo "the SDK's examples lack their data"; exit 1; }
+diff -r "$work/sdk/$examples" "$work/dev/usr/$examples" ||
+  { echo "libalgo-dev's examples differ from the installed SDK's"; exit 1; }
 
 root=$work/root
 dpkg-deb -x "$deb" "$root"

@@ -2,7 +2,9 @@
 # The engine SDK as a user gets it: installed into a scratch prefix, then used from outside
 # the tree. Every installed header compiles on its own; the minimal program of the docs builds
 # through find_package and runs in a real window under Xvfb until Escape; a program that ends
-# by itself builds through find_package and through pkg-config and runs with dummy drivers.
+# by itself builds through find_package and through pkg-config and runs with dummy drivers;
+# the installed examples, copied out, build together through find_package, each beside its
+# data, and `data` runs in a window from its build folder until Escape.
 #   sdk_test.sh BUILD_DIR SOURCE_DIR CXX
 set -euo pipefail
 build=$1
@@ -58,6 +60,13 @@ cmake_build() {
 }
 cmake_build minimal "$src/docs/minimal"
 cmake_build consumer "$here/consumer"
+cmake_build examples "$prefix/share/doc/libalgo-dev/examples"
+for dir in "$src"/examples/*/; do
+  name=$(basename "$dir")
+  [ -f "$dir/main.cpp" ] || continue
+  [ -x "$work/examples/build/$name/$name" ] || { echo "the installed $name was not built"; exit 1; }
+done
+echo "every installed example built through find_package"
 "$cxx" "$here/consumer/main.cpp" -o "$work/consumer-pc" $cflags $libs 2>"$work/pc.log" ||
   { cat "$work/pc.log"; echo "consumer does not build through pkg-config"; exit 1; }
 
@@ -86,10 +95,22 @@ for exe in "$work/consumer/build/consumer" "$work/consumer-pc"; do
 done
 echo "the consumer built through find_package and through pkg-config ran and passed its checks"
 
+# Both in one X server: the minimal program, and `data` from its build folder, where it finds
+# data.zip beside it and writes settings.ini. Without -noreset the server resets when the first
+# program leaves, and the second may find no display.
+# escape_in DIR PROGRAM runs PROGRAM in DIR until Escape and keeps its exit status in DIR/status.
+export ESCAPE=$here/escape.sh
 mkdir -p "$work/run-minimal"
-status=0
-(cd "$work/run-minimal" &&
- xvfb-run -a -s "-screen 0 640x640x24" "$here/escape.sh" "$work/minimal/build/first_game") ||
-  status=$?
-check_run first_game "$work/run-minimal" "$status"
+ran=$work/examples/build/data
+# shellcheck disable=SC2016
+xvfb-run -a -s "-screen 0 640x640x24 -noreset" bash -c '
+  escape_in() { (cd "$1" && "$ESCAPE" "$2"); echo $? >"$1/status"; }
+  escape_in "$1" "$2"; escape_in "$3" ./data' \
+  run "$work/run-minimal" "$work/minimal/build/first_game" "$ran" ||
+  { echo "xvfb-run failed"; exit 1; }
+check_run first_game "$work/run-minimal" "$(cat "$work/run-minimal/status")"
 echo "the minimal program ran in a window and quit on Escape"
+check_run data "$ran" "$(cat "$ran/status")"
+grep -qP '^runs\t= 1\r?$' "$ran/settings.ini" ||
+  { echo "data: settings.ini does not count the run"; cat "$ran/settings.ini"; exit 1; }
+echo "the installed data example ran in a window from its build folder and quit on Escape"
