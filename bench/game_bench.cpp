@@ -1,6 +1,7 @@
 // The real game, headless: start-up to the first drawn title frame, the cost of one play pass
-// (update and draw, the flip apart), heap allocations per steady play pass, peak resident
-// memory, and a long soak of seeded random input through starhop-replay.
+// (update and draw, the flip apart), its drawing alone against the bandwidth reference, heap
+// allocations per steady play pass, peak resident memory, and a long soak of seeded random
+// input through starhop-replay.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -23,6 +24,7 @@
 #include "algo/surface/display.hpp"
 #include "basic/element.hpp"
 #include "bench/support/alloc_count.hpp"
+#include "bench/support/bandwidth.hpp"
 #include "game/headless.hpp"
 #include "game/main.hpp"
 #include "game/scenegame.hpp"
@@ -72,6 +74,7 @@ void setKeys(long pass) {
 
 struct PassTimes {
     double updateDraw = 0;  // microseconds
+    double draw = 0;
     double flip = 0;
 };
 
@@ -81,11 +84,13 @@ PassTimes onePass(long pass) {
     auto& scenes = algo::SceneControl_::instance();
     const auto t0 = Clock::now();
     scenes.update();
+    const auto drawStart = Clock::now();
     scenes.draw();
     const auto t1 = Clock::now();
     algo::Display_::instance().flip();
     const auto t2 = Clock::now();
     return {std::chrono::duration<double, std::micro>(t1 - t0).count(),
+            std::chrono::duration<double, std::micro>(t1 - drawStart).count(),
             std::chrono::duration<double, std::micro>(t2 - t1).count()};
 }
 
@@ -113,18 +118,29 @@ void playFigures() {
     long pass = 0;
     for (; pass < 600; ++pass) onePass(pass);
     const int n = 20000;
-    std::vector<double> work, flips;
+    std::vector<double> work, draws, flips;
     work.reserve(n);
+    draws.reserve(n);
     flips.reserve(n);
     const long before = bench::allocationCount();
     for (int i = 0; i < n; ++i) {
         const PassTimes t = onePass(pass++);
         work.push_back(t.updateDraw);
+        draws.push_back(t.draw);
         flips.push_back(t.flip);
     }
     const long allocations = bench::allocationCount() - before;
+    // The reference right after the passes, so both see the same machine.
+    const double reference = bench::medianMicros(bench::bandwidthReference, 400);
+    const double draw = percentile(draws, 0.5);
+    auto& play = game::SceneGame_::instance();
+    const double plain = bench::medianMicros([&] { play.drawPlain(); }, 400);
     std::fprintf(gOut, "play pass, update and draw: median %.1f us, 99th percentile %.1f us\n",
                  percentile(work, 0.5), percentile(work, 0.99));
+    std::fprintf(gOut,
+                 "play draw: median %.1f us, reference %.1f us, ratio %.2f (goal: at most 3)\n",
+                 draw, reference, draw / reference);
+    std::fprintf(gOut, "play draw, tile by tile: median %.1f us\n", plain);
     std::fprintf(gOut, "play pass, flip: median %.1f us, 99th percentile %.1f us\n",
                  percentile(flips, 0.5), percentile(flips, 0.99));
     std::fprintf(gOut, "heap allocations per steady play pass: %.4f (%ld in %d passes; goal 0)\n",

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "algo/file/strongread.hpp"
@@ -66,6 +67,7 @@ void SceneGame_::init(const basic::Args& args) {
     time_ = args.at("time").unpack<int>();
 
     std::int32_t startX = 0, startY = 0;
+    layerValid_ = false;
     rest_ = loadLevel(levelPath(level_), map_, startX, startY);
 
     music_.reset();  // the previous level's, so one level's music at a time stays registered
@@ -113,19 +115,79 @@ void SceneGame_::update() {
     LifeBall::updateAll();
 }
 
-void SceneGame_::draw() {
-    auto& d = algo::Display_::instance();
-    d.fill(255, 255, 255);
+void SceneGame_::drawTiles(algo::Texture& target, int fromColumn, int toColumn, int fromRow,
+                           int toRow) {
     auto& tiles = mapTexture();
-    for (int a = 0; a < kGridSize; ++a) {
-        for (int b = 0; b < kGridSize; ++b) {
+    for (int a = fromRow; a <= toRow; ++a) {
+        for (int b = fromColumn; b <= toColumn; ++b) {
             const int t = map_[b][a];
             SDL_Rect src{static_cast<Sint16>((t % 4) * 16), static_cast<Sint16>((t / 4) * 16), 16,
                          16};
-            tiles.draw(&src, d, static_cast<std::int16_t>(16 + 15 * b),
+            tiles.draw(&src, target, static_cast<std::int16_t>(16 + 15 * b),
                        static_cast<std::int16_t>(16 + 15 * a));
         }
     }
+}
+
+namespace {
+bool sameShape(const SDL_Surface* a, const SDL_Surface* b) {
+    const SDL_PixelFormat* f = a->format;
+    const SDL_PixelFormat* g = b->format;
+    return a->w == b->w && a->h == b->h && f->BitsPerPixel == g->BitsPerPixel &&
+           f->BytesPerPixel == g->BytesPerPixel && f->Rmask == g->Rmask && f->Gmask == g->Gmask &&
+           f->Bmask == g->Bmask && f->Amask == g->Amask;
+}
+}  // namespace
+
+bool SceneGame_::refreshLayer(algo::Texture& screen) {
+    const SDL_Surface* s = screen.surface();
+    // A palette screen would map the layer's colours through a second palette: draw plainly.
+    if (!s || s->format->BitsPerPixel <= 8) return false;
+    if (!layerValid_ || !layer_.surface() || !sameShape(layer_.surface(), s)) {
+        layer_.create(s->w, s->h);
+        layer_.fill(255, 255, 255);
+        drawTiles(layer_, 0, kGridSize - 1, 0, kGridSize - 1);
+        shown_ = map_;
+        layerValid_ = true;
+        return true;
+    }
+    if (shown_ == map_) return true;
+    for (int b = 0; b < kGridSize; ++b) {
+        for (int a = 0; a < kGridSize; ++a) {
+            if (shown_[b][a] == map_[b][a]) continue;
+            // Tiles overlap their neighbours by a pixel: the cell's square is the ground and
+            // the nine tiles around it, drawn in the frame's order, clipped to the square.
+            SDL_Rect cell{static_cast<Sint16>(16 + 15 * b), static_cast<Sint16>(16 + 15 * a), 16,
+                          16};
+            layer_.setClipRect(&cell);
+            layer_.fill(255, 255, 255);
+            drawTiles(layer_, std::max(b - 1, 0), std::min(b + 1, kGridSize - 1),
+                      std::max(a - 1, 0), std::min(a + 1, kGridSize - 1));
+            layer_.setClipRect(nullptr);
+        }
+    }
+    shown_ = map_;
+    return true;
+}
+
+void SceneGame_::draw() {
+    auto& d = algo::Display_::instance();
+    if (refreshLayer(d)) {
+        layer_.draw(nullptr, d, 0, 0);
+        drawOver(d);
+    } else {
+        drawPlain();
+    }
+}
+
+void SceneGame_::drawPlain() {
+    auto& d = algo::Display_::instance();
+    d.fill(255, 255, 255);
+    drawTiles(d, 0, kGridSize - 1, 0, kGridSize - 1);
+    drawOver(d);
+}
+
+void SceneGame_::drawOver(algo::Texture& d) {
     DeadRabbit::drawAll();
     Rabbit::drawAll();
     LifeBall::drawAll();

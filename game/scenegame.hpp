@@ -24,6 +24,9 @@ class SceneGame_ : public algo::Scene, public basic::Singleton<SceneGame_> {
     void exit() override {}
     void update() override;
     void draw() override;
+    // The same frame drawn tile by tile onto a white screen, without the still-tile layer:
+    // what draw must match pixel for pixel.
+    void drawPlain();
 
     // Stars still to collect; from 0 down to -60 the closing countdown.
     std::int32_t rest() const { return rest_; }
@@ -50,8 +53,19 @@ class SceneGame_ : public algo::Scene, public basic::Singleton<SceneGame_> {
     friend class basic::SingletonOwner;
     SceneGame_();
 
+    void drawTiles(algo::Texture& target, int fromColumn, int toColumn, int fromRow, int toRow);
+    // Brings the layer up to the grid: whole when it is new or the screen changed, otherwise
+    // only the cells whose code differs from the one it shows.
+    bool refreshLayer(algo::Texture& screen);
+    void drawOver(algo::Texture& screen);
+
     algo::Texture clearTexture_;
     Grid map_{};
+    // The white ground and every tile as the screen shows them, in the screen's format;
+    // `shown_` holds the codes it was drawn with.
+    algo::Texture layer_;
+    Grid shown_{};
+    bool layerValid_ = false;
     std::int32_t rest_ = 0;
     std::int32_t level_ = 0;
     std::int32_t time_ = 0;

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zip.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -18,6 +19,11 @@
 #include "algo/file/logger.hpp"
 #include "basic/assert.hpp"
 #include "util/mt.hpp"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define ALGO_X86 1
+#endif
 
 namespace algo {
 namespace strongread {
@@ -34,6 +40,9 @@ struct Archive {
     zip_t* zip = nullptr;
     std::map<std::string, zip_uint64_t> members;  // exact stored name -> libzip index
     std::vector<std::string> order;
+    // Offset of each member's local header by libzip index, where the directory gives it
+    // plainly; kUnknown sends the member through libzip.
+    std::vector<std::uint64_t> localHeader;
 
     Archive() = default;
     Archive(const Archive&) = delete;
@@ -42,6 +51,68 @@ struct Archive {
         if (zip) zip_discard(zip);
     }
 };
+
+constexpr std::uint64_t kUnknown = ~std::uint64_t{0};
+
+std::uint32_t le32(const Bytes& b, std::size_t at) {
+    return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
+           static_cast<std::uint32_t>(b[at + 2]) << 16 |
+           static_cast<std::uint32_t>(b[at + 3]) << 24;
+}
+std::uint16_t le16(const Bytes& b, std::size_t at) {
+    return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
+}
+
+// Local header offsets from the central directory, for the entries whose name, method, sizes
+// and CRC agree with what libzip read; a ZIP64 or otherwise unusual directory gives none.
+std::vector<std::uint64_t> localHeaders(const Bytes& image, zip_t* zip, zip_uint64_t count) {
+    std::vector<std::uint64_t> out(count, kUnknown);
+    if (image.size() < 22) return out;
+    const std::size_t last = image.size() - 22;
+    const std::size_t first = last > 0xFFFF ? last - 0xFFFF : 0;
+    std::size_t eocd = last;
+    while (le32(image, eocd) != 0x06054b50) {
+        if (eocd == first) return out;
+        --eocd;
+    }
+    const std::uint16_t entries = le16(image, eocd + 10);
+    std::size_t at = le32(image, eocd + 16);
+    if (entries == 0xFFFF || entries != count) return out;
+    for (zip_uint64_t i = 0; i < count; ++i) {
+        if (at > image.size() || image.size() - at < 46 || le32(image, at) != 0x02014b50)
+            return out;
+        const std::size_t nameLength = le16(image, at + 28);
+        const std::size_t next = at + 46 + nameLength + le16(image, at + 30) + le16(image, at + 32);
+        if (next > image.size()) return out;
+        const char* name = zip_get_name(zip, i, ZIP_FL_ENC_RAW);
+        zip_stat_t st;
+        zip_stat_init(&st);
+        const zip_uint64_t needed =
+            ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC;
+        const std::uint32_t local = le32(image, at + 42);
+        if (name && std::strlen(name) == nameLength &&
+            std::memcmp(name, image.data() + at + 46, nameLength) == 0 &&
+            zip_stat_index(zip, i, 0, &st) == 0 && (st.valid & needed) == needed &&
+            st.comp_method == le16(image, at + 10) && st.crc == le32(image, at + 16) &&
+            st.comp_size == le32(image, at + 20) && st.size == le32(image, at + 24) &&
+            local != 0xFFFFFFFF)
+            out[i] = local;
+        at = next;
+    }
+    return out;
+}
+
+// The member's stored bytes inside the image, when its local header is where the directory
+// says and the bytes fit; null otherwise.
+const std::uint8_t* storedBytes(const Bytes& image, std::uint64_t local, std::uint64_t storedSize) {
+    if (local == kUnknown || local > image.size() || image.size() - local < 30 ||
+        le32(image, static_cast<std::size_t>(local)) != 0x04034b50)
+        return nullptr;
+    const std::uint64_t start = local + 30 + le16(image, static_cast<std::size_t>(local + 26)) +
+                                le16(image, static_cast<std::size_t>(local + 28));
+    if (start > image.size() || image.size() - start < storedSize) return nullptr;
+    return image.data() + start;
+}
 
 std::set<std::string> extensions;
 std::map<std::string, std::unique_ptr<Archive>> cache;
@@ -103,6 +174,55 @@ std::optional<std::string> findArchive(const std::string& path) {
     }
 }
 
+#ifdef ALGO_X86
+__attribute__((target("pclmul,sse4.1"))) inline __m128i load(const std::uint8_t* at) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+}
+
+// x times the folding constants, added to the next 128 bits.
+__attribute__((target("pclmul,sse4.1"))) inline __m128i fold(__m128i x, __m128i k, __m128i next) {
+    return _mm_xor_si128(_mm_xor_si128(_mm_clmulepi64_si128(x, k, 0x00), next),
+                         _mm_clmulepi64_si128(x, k, 0x11));
+}
+
+// Folds 64 bytes at a time with carry-less multiplies and reduces the remainder by Barrett's
+// method; `crc` is the inverted register. The size is a multiple of 16 and at least 64.
+__attribute__((target("pclmul,sse4.1"))) std::uint32_t foldCrc(const std::uint8_t* p, std::size_t n,
+                                                               std::uint32_t crc) {
+    // Powers of x modulo the reflected polynomial for folding across 512 and 128 bits and for
+    // the last 64, then the polynomial and its Barrett quotient.
+    const __m128i k1k2 = _mm_set_epi64x(0x1c6e41596, 0x154442bd4);
+    const __m128i k3k4 = _mm_set_epi64x(0x0ccaa009e, 0x1751997d0);
+    const __m128i k5 = _mm_set_epi64x(0, 0x163cd6124);
+    const __m128i poly = _mm_set_epi64x(0x1f7011641, 0x1db710641);
+    const __m128i low32 = _mm_setr_epi32(-1, 0, -1, 0);
+    __m128i x1 = _mm_xor_si128(load(p), _mm_cvtsi32_si128(static_cast<int>(crc)));
+    __m128i x2 = load(p + 16), x3 = load(p + 32), x4 = load(p + 48);
+    p += 64;
+    n -= 64;
+    for (; n >= 64; p += 64, n -= 64) {
+        x1 = fold(x1, k1k2, load(p));
+        x2 = fold(x2, k1k2, load(p + 16));
+        x3 = fold(x3, k1k2, load(p + 32));
+        x4 = fold(x4, k1k2, load(p + 48));
+    }
+    x1 = fold(x1, k3k4, x2);
+    x1 = fold(x1, k3k4, x3);
+    x1 = fold(x1, k3k4, x4);
+    for (; n >= 16; p += 16, n -= 16) x1 = fold(x1, k3k4, load(p));
+
+    // 128 bits to 64, then to 32.
+    __m128i x2r = _mm_clmulepi64_si128(x1, k3k4, 0x10);
+    x1 = _mm_xor_si128(_mm_srli_si128(x1, 8), x2r);
+    x2r = _mm_srli_si128(x1, 4);
+    x1 = _mm_xor_si128(_mm_clmulepi64_si128(_mm_and_si128(x1, low32), k5, 0x00), x2r);
+    x2r = _mm_clmulepi64_si128(_mm_and_si128(x1, low32), poly, 0x10);
+    x2r = _mm_clmulepi64_si128(_mm_and_si128(x2r, low32), poly, 0x00);
+    x1 = _mm_xor_si128(x1, x2r);
+    return static_cast<std::uint32_t>(_mm_extract_epi32(x1, 1));
+}
+#endif
+
 const Archive& cached(const std::string& archivePath) {
     auto it = cache.find(archivePath);
     BASIC_ASSERT(it != cache.end(), "archive not loaded: " + archivePath);
@@ -127,6 +247,26 @@ std::string memberName(const std::string& path, const std::string& archivePath) 
         path[base.size()] == '/')
         return path.substr(base.size() + 1);
     return path;
+}
+
+std::uint32_t checksum(const std::uint8_t* data, std::size_t size, std::uint32_t crc) {
+#ifdef ALGO_X86
+    static const bool folding =
+        __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
+    if (folding && size >= 64) {
+        const std::size_t whole = size & ~std::size_t{15};
+        crc = ~foldCrc(data, whole, ~crc);
+        data += whole;
+        size -= whole;
+    }
+#endif
+    while (size > 0) {  // zlib takes its length as a 32-bit unsigned
+        const auto n = static_cast<uInt>(std::min<std::size_t>(size, 1u << 30));
+        crc = static_cast<std::uint32_t>(::crc32(crc, data, n));
+        data += n;
+        size -= n;
+    }
+    return crc;
 }
 
 void xorWithKey(std::uint8_t* data, std::size_t size, const std::string& key) {
@@ -192,6 +332,8 @@ void loadArchiveImage(const std::string& archivePath, Bytes image, const std::st
                     "unreadable name of directory entry " + std::to_string(i));
         if (archive->members.emplace(name, index).second) archive->order.emplace_back(name);
     }
+    archive->localHeader =
+        localHeaders(archive->image, archive->zip, static_cast<zip_uint64_t>(count));
     cache.emplace(archivePath, std::move(archive));
 }
 
@@ -230,46 +372,126 @@ Bytes extractMember(const std::string& archivePath, const std::string& member) {
                 "stored member claims " + std::to_string(st.size) + " bytes but holds " +
                     std::to_string(st.comp_size));
 
-    zip_file_t* file = zip_fopen_index(archive.zip, index, 0);
-    if (!file)
-        damaged(archivePath, member,
-                std::string("cannot open member (") + zip_strerror(archive.zip) + ")");
-    struct Closer {
-        zip_file_t* f;
-        ~Closer() { zip_fclose(f); }
-    } closer{file};
-    auto readError = [&] {
-        damaged(
-            archivePath, member,
-            std::string("damaged member (") + zip_error_strerror(zip_file_get_error(file)) + ")");
-    };
+    if (!(st.valid & ZIP_STAT_CRC)) damaged(archivePath, member, "incomplete directory entry");
 
+    auto endsEarly = [&](std::size_t total) {
+        damaged(archivePath, member,
+                "member ends after " + std::to_string(total) + " of its " +
+                    std::to_string(st.size) + " bytes");
+    };
+    auto holdsMore = [&] {
+        damaged(archivePath, member,
+                "member holds more than its stored size of " + std::to_string(st.size) + " bytes");
+    };
     const std::uint64_t size = st.size;
-    // Deflate cannot expand more than 1032:1, so a larger claim is not taken at its word.
-    std::uint64_t prealloc = std::min(size, kTrustedPrealloc);
-    if (st.valid & ZIP_STAT_COMP_SIZE && st.comp_size < prealloc / 1032)
-        prealloc = std::min(size, st.comp_size * 1032 + 4096);
-    Bytes out(static_cast<std::size_t>(prealloc));
-    std::size_t total = 0;
-    while (total < size) {
-        if (total == out.size())
-            out.resize(static_cast<std::size_t>(std::min<std::uint64_t>(size, out.size() * 2)));
-        zip_int64_t n = zip_fread(file, out.data() + total, out.size() - total);
-        if (n < 0) readError();
-        if (n == 0) break;
-        total += static_cast<std::size_t>(n);
+
+    // The stored bytes: straight from the image where the directory locates them plainly,
+    // otherwise as libzip reads them. Either way they are expanded and checked here, without
+    // libzip's chunked copies and its slower checksum.
+    const std::uint8_t* raw = nullptr;
+    std::size_t rawSize = 0;
+    std::unique_ptr<std::uint8_t[]> rawCopy;
+    Bytes out;
+    if (st.valid & ZIP_STAT_COMP_SIZE)
+        raw = storedBytes(archive.image, archive.localHeader[index], st.comp_size);
+    if (raw) {
+        rawSize = static_cast<std::size_t>(st.comp_size);
+        if (st.comp_method == ZIP_CM_STORE) out.assign(raw, raw + rawSize);
+    } else {
+        zip_file_t* file = zip_fopen_index(archive.zip, index, ZIP_FL_COMPRESSED);
+        if (!file)
+            damaged(archivePath, member,
+                    std::string("cannot open member (") + zip_strerror(archive.zip) + ")");
+        struct Closer {
+            zip_file_t* f;
+            ~Closer() { zip_fclose(f); }
+        } closer{file};
+        // Up to `limit` raw bytes; fewer only where the archive ends.
+        auto readRaw = [&](std::uint8_t* to, std::size_t limit) {
+            std::size_t total = 0;
+            while (total < limit) {
+                zip_int64_t n = zip_fread(file, to + total, limit - total);
+                if (n < 0)
+                    damaged(archivePath, member,
+                            std::string("damaged member (") +
+                                zip_error_strerror(zip_file_get_error(file)) + ")");
+                if (n == 0) break;
+                total += static_cast<std::size_t>(n);
+            }
+            return total;
+        };
+        // No member can hold more raw bytes than the archive itself.
+        const auto limit = static_cast<std::size_t>(std::min<std::uint64_t>(
+            st.valid & ZIP_STAT_COMP_SIZE ? st.comp_size : size, archive.image.size()));
+        if (st.comp_method == ZIP_CM_STORE) {
+            out.resize(std::min(static_cast<std::size_t>(size), limit));
+            out.resize(readRaw(out.data(), out.size()));
+        } else {
+            rawCopy = std::make_unique_for_overwrite<std::uint8_t[]>(limit ? limit : 1);
+            rawSize = readRaw(rawCopy.get(), limit);
+            raw = rawCopy.get();
+        }
     }
-    if (total < size)
-        damaged(archivePath, member,
-                "member ends after " + std::to_string(total) + " of its " + std::to_string(size) +
-                    " bytes");
-    // Reading on to the end also makes libzip check the CRC.
-    std::uint8_t extra;
-    zip_int64_t n = zip_fread(file, &extra, 1);
-    if (n < 0) readError();
-    if (n > 0)
-        damaged(archivePath, member,
-                "member holds more than its stored size of " + std::to_string(size) + " bytes");
+
+    if (st.comp_method == ZIP_CM_STORE) {
+        if (out.size() < size) endsEarly(out.size());
+    } else {
+        // Deflate cannot expand more than 1032:1, so a larger claim is not taken at its word.
+        std::uint64_t prealloc = std::min(size, kTrustedPrealloc);
+        if (rawSize < prealloc / 1032)
+            prealloc = std::min<std::uint64_t>(size, rawSize * 1032 + 4096);
+        out.resize(static_cast<std::size_t>(prealloc));
+
+        z_stream z{};
+        if (inflateInit2(&z, -MAX_WBITS) != Z_OK)
+            damaged(archivePath, member, "cannot start inflating");
+        struct Ender {
+            z_stream& z;
+            ~Ender() { inflateEnd(&z); }
+        } ender{z};
+        // zlib only reads through next_in; its pointer is not const.
+        z.next_in = const_cast<std::uint8_t*>(raw);
+        std::size_t inLeft = rawSize;
+        std::size_t total = 0;
+        bool stuck = false;
+        // One inflate call over whatever input is left; zlib counts in 32 bits.
+        auto step = [&](std::uint8_t* to, std::size_t room) {
+            const auto in = static_cast<uInt>(std::min<std::size_t>(inLeft, 1u << 30));
+            const auto outRoom = static_cast<uInt>(std::min<std::size_t>(room, 1u << 30));
+            z.avail_in = in;
+            z.next_out = to;
+            z.avail_out = outRoom;
+            const int ret = inflate(&z, Z_NO_FLUSH);
+            stuck = in == z.avail_in && outRoom == z.avail_out;
+            inLeft -= in - z.avail_in;
+            if (ret == Z_DATA_ERROR || ret == Z_NEED_DICT || ret == Z_MEM_ERROR ||
+                ret == Z_STREAM_ERROR)
+                damaged(archivePath, member,
+                        std::string("damaged member (") + (z.msg ? z.msg : "inflate failed") + ")");
+            return std::pair<int, std::size_t>(ret, outRoom - z.avail_out);
+        };
+        int ret = Z_OK;
+        while (ret != Z_STREAM_END && total < size) {
+            if (total == out.size())
+                out.resize(static_cast<std::size_t>(std::min<std::uint64_t>(size, out.size() * 2)));
+            const auto [r, produced] = step(out.data() + total, out.size() - total);
+            ret = r;
+            total += produced;
+            if (ret != Z_STREAM_END && (stuck || (produced == 0 && inLeft == 0))) endsEarly(total);
+        }
+        if (ret != Z_STREAM_END) {
+            // Every claimed byte is there: the stream must end now, without one byte more.
+            std::uint8_t extra;
+            const auto [r, produced] = step(&extra, 1);
+            if (produced > 0) holdsMore();
+            if (r != Z_STREAM_END)
+                damaged(archivePath, member, "damaged member (the compressed data does not end)");
+        }
+        if (total < size) endsEarly(total);
+        out.resize(total);
+    }
+    if (checksum(out.data(), out.size()) != st.crc)
+        damaged(archivePath, member, "damaged member (CRC error)");
     return out;
 }
 

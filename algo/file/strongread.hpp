@@ -85,7 +85,11 @@ void loadArchive(const std::string& archivePath, const std::string& forMember = 
 void loadArchiveImage(const std::string& archivePath, Bytes image,
                       const std::string& forMember = {});
 
-// Expands a member of a cached archive.
+// CRC-32 of the bytes, continuing from `crc` (zlib's crc32, with the processor's carry-less
+// multiply where it has one).
+std::uint32_t checksum(const std::uint8_t* data, std::size_t size, std::uint32_t crc = 0);
+
+// Expands a member of a cached archive and checks it against its stored CRC-32.
 Bytes extractMember(const std::string& archivePath, const std::string& member);
 
 // Names of the members of a cached archive, in directory order.

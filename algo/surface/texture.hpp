@@ -48,6 +48,8 @@ class Texture {
 
     // Copies this (the srcRect part, null = all) onto dst with its top-left at (x, y).
     virtual void draw(const SDL_Rect* srcRect, Texture& dst, std::int16_t x, std::int16_t y);
+    // A picture in this surface's own format without alpha (after toDisplayFormat, say) is
+    // copied here directly, byte for byte as SDL would copy it and far faster; others go to SDL.
     virtual void blitFrom(const SDL_Rect* srcRect, Texture& src, std::int16_t x, std::int16_t y);
     // srcRect is in the coordinates of the zoomed (rotated) picture.
     virtual void drawZoom(const SDL_Rect* srcRect, Texture& dst, std::int16_t x, std::int16_t y,
@@ -99,6 +101,10 @@ class Texture {
 namespace texture {
 // Software surfaces (true) or hardware ones; the display reads it too.
 extern bool softwareSurface;
+// The widest vector instructions the engine's own keyed copies may use: 0 none, 1 SSE2,
+// 2 AVX2, 3 AVX-512 (the default), always within what the processor has. For tests, so every
+// variant is held to SDL's bytes on a machine that would pick only one.
+extern int vectorLevel;
 void moduleStart();
 void moduleEnd();
 }  // namespace texture

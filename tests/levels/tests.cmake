@@ -24,3 +24,12 @@ if(Python3_Interpreter_FOUND AND TARGET starhop-replay)
   endforeach()
   set_tests_properties(${LEVEL_TESTS} PROPERTIES ENVIRONMENT "${TEST_ENV}" TIMEOUT 1800)
 endif()
+
+# Every play frame of a long run against the plain tile-by-tile drawing.
+add_executable(frames_test ${CMAKE_CURRENT_LIST_DIR}/frames_test.cpp)
+target_link_libraries(frames_test PRIVATE test_support)
+if(TARGET data)
+  add_dependencies(frames_test data)
+endif()
+add_test(NAME frames_test COMMAND frames_test)
+set_tests_properties(frames_test PROPERTIES ENVIRONMENT "${TEST_ENV}" TIMEOUT 900)

@@ -1,6 +1,7 @@
 #include "algo/file/strongread.hpp"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -110,6 +111,15 @@ TEST(ArchivesFromTools, ZipCommandStreamedWithDataDescriptors) {
     std::string image = testenv::readFile("t3/data.zip");
     ASSERT_TRUE(image[6] & 0x08) << "expected a data descriptor on the first member";
     expectAllMembersMatch("src3", "t3/data");
+}
+
+// ZIP64 records throughout (sizes and the directory's offset in the extra fields): members are
+// found through libzip's reading of the directory rather than located by the reader itself.
+TEST(ArchivesFromTools, ZipCommandForcedZip64) {
+    makeSources("src6");
+    fs::create_directories("t6");
+    run("cd src6 && zip -q -fz -r ../t6/data.zip .");
+    expectAllMembersMatch("src6", "t6/data");
 }
 
 TEST(ArchivesFromTools, PythonZipfileMixedMethodsAndNonSeekableStream) {
@@ -460,6 +470,24 @@ TEST_F(Hostile, AFailedRequestKeepsTheCache) {
     EXPECT_TRUE(sr::isCached("h/keep/data.zip"));
     EXPECT_FALSE(sr::isCached("h/keep/sub.zip"));
     EXPECT_EQ(algo::read("h/keep/data/m.txt").size(), 300000u);
+}
+
+// The member checksum against zlib's own: every length around the folding steps, every
+// alignment, a running value carried on, and a long buffer.
+TEST(Checksum, AgreesWithZlibAtEveryLengthAndAlignment) {
+    std::mt19937 rng(6);
+    std::vector<std::uint8_t> data(1 << 20);
+    for (auto& b : data) b = static_cast<std::uint8_t>(rng());
+    for (std::size_t offset = 0; offset < 16; ++offset)
+        for (std::size_t n = 0; n < 300; ++n) {
+            const std::uint8_t* p = data.data() + offset;
+            ASSERT_EQ(sr::checksum(p, n), crc32(0, p, static_cast<uInt>(n)))
+                << "offset " << offset << ", length " << n;
+            ASSERT_EQ(sr::checksum(p, n, 0x12345678u), crc32(0x12345678u, p, static_cast<uInt>(n)))
+                << "offset " << offset << ", length " << n;
+        }
+    EXPECT_EQ(sr::checksum(data.data() + 3, data.size() - 3),
+              crc32(0, data.data() + 3, static_cast<uInt>(data.size() - 3)));
 }
 
 TEST(Module, LogsItsStart) {

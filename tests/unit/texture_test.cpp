@@ -2,7 +2,9 @@
 
 #include <SDL.h>
 
+#include <cstring>
 #include <functional>
+#include <random>
 #include <string>
 
 #include "algo/surface/display.hpp"
@@ -489,6 +491,94 @@ TEST(Texture, FailedLoadKeepsTheOldPictureAndLogsStartAndEnd) {
     testenv::writeFile("cut.bmp", whole.substr(0, 60));
     EXPECT_ANY_THROW(t.loadimg("cut.bmp"));
     EXPECT_EQ(t.surface(), before);
+}
+
+// Copies and fills that the engine does on its own must leave exactly the bytes that SDL's
+// blit and fill leave: random pictures, keys, source rectangles, positions and clip
+// rectangles, in the formats it handles itself and in some it hands to SDL.
+TEST(Texture, BlitsAndFillsMatchSdlByteForByte) {
+    struct Format {
+        int bpp;
+        Uint32 r, g, b, a;
+    };
+    const Format formats[] = {{16, 0xF800, 0x07E0, 0x001F, 0},
+                              {15, 0x7C00, 0x03E0, 0x001F, 0},
+                              {32, 0xFF0000, 0x00FF00, 0x0000FF, 0},
+                              {32, 0xFF0000, 0x00FF00, 0x0000FF, 0xFF000000u},
+                              {8, 0, 0, 0, 0}};
+    std::mt19937 rng(16);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    for (int level = 3; level >= 0; --level)
+        for (const Format& f : formats) {
+            algo::texture::vectorLevel = level;
+            auto make = [&](int w, int h) {
+                SDL_Surface* s =
+                    SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, f.bpp, f.r, f.g, f.b, f.a);
+                EXPECT_NE(s, nullptr);
+                return s;
+            };
+            const Uint32 mask = f.bpp == 8 ? 0xFF : f.bpp <= 16 ? 0xFFFF : 0xFFFFFFFFu;
+            Uint32 values[6];
+            for (auto& v : values) v = static_cast<Uint32>(rng()) & mask;
+            auto paint = [&](SDL_Surface* s) {
+                for (int y = 0; y < s->h; ++y)
+                    for (int x = 0; x < s->w; ++x) {
+                        auto* p = static_cast<Uint8*>(s->pixels) + y * s->pitch +
+                                  x * s->format->BytesPerPixel;
+                        const Uint32 v = values[pick(0, 5)];
+                        std::memcpy(p, &v, s->format->BytesPerPixel);  // little-endian
+                    }
+            };
+            auto sameBytes = [](SDL_Surface* a, SDL_Surface* b) {
+                return std::memcmp(a->pixels, b->pixels,
+                                   static_cast<std::size_t>(a->pitch) * a->h) == 0;
+            };
+            for (int round = 0; round < 600; ++round) {
+                SDL_Surface* from = make(pick(1, 40), pick(1, 40));
+                paint(from);
+                const int keyChoice = pick(0, 3);
+                if (keyChoice == 1) SDL_SetColorKey(from, SDL_SRCCOLORKEY, values[pick(0, 5)]);
+                if (keyChoice == 2) SDL_SetColorKey(from, SDL_SRCCOLORKEY, 0x12345678u);
+                const int w = pick(1, 60), h = pick(1, 60);
+                SDL_Surface* mine = make(w, h);
+                SDL_Surface* theirs = make(w, h);
+                paint(mine);
+                std::memcpy(theirs->pixels, mine->pixels,
+                            static_cast<std::size_t>(mine->pitch) * h);
+                if (pick(0, 1)) {
+                    SDL_Rect clip{
+                        static_cast<Sint16>(pick(-10, 50)), static_cast<Sint16>(pick(-10, 50)),
+                        static_cast<Uint16>(pick(0, 60)), static_cast<Uint16>(pick(0, 60))};
+                    SDL_Rect other = clip;
+                    SDL_SetClipRect(mine, &clip);
+                    SDL_SetClipRect(theirs, &other);
+                }
+                algo::Texture src, dst;
+                src.setSurface(from);
+                dst.setSurface(mine);
+                const bool whole = pick(0, 4) == 0;
+                SDL_Rect part{static_cast<Sint16>(pick(-20, 45)),
+                              static_cast<Sint16>(pick(-20, 45)), static_cast<Uint16>(pick(0, 60)),
+                              static_cast<Uint16>(pick(0, 60))};
+                const bool far = pick(0, 20) == 0;
+                const auto x = static_cast<std::int16_t>(far ? pick(-32768, 32767) : pick(-50, 80));
+                const auto y = static_cast<std::int16_t>(far ? pick(-32768, 32767) : pick(-50, 80));
+                src.draw(whole ? nullptr : &part, dst, x, y);
+                SDL_Rect sdlPart = part, at{x, y, 0, 0};
+                ASSERT_EQ(SDL_UpperBlit(from, whole ? nullptr : &sdlPart, theirs, &at), 0);
+                ASSERT_TRUE(sameBytes(mine, theirs))
+                    << f.bpp << " bpp, round " << round << ", key choice " << keyChoice
+                    << ", vectors " << level;
+
+                const Uint8 r = static_cast<Uint8>(rng()), g = static_cast<Uint8>(rng()),
+                            b = static_cast<Uint8>(rng());
+                dst.fill(r, g, b);
+                SDL_FillRect(theirs, nullptr, SDL_MapRGB(theirs->format, r, g, b));
+                ASSERT_TRUE(sameBytes(mine, theirs)) << f.bpp << " bpp fill, round " << round;
+                SDL_FreeSurface(theirs);
+            }
+        }
+    algo::texture::vectorLevel = 3;
 }
 
 }  // namespace

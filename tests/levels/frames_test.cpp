@@ -1,0 +1,116 @@
+// Every play frame of a long run (a game over on level 3, then the whole game through the
+// recorded solutions: deaths, stars taken, vanishing tiles and every curtain) must be the very
+// frame that the plain tile-by-tile drawing gives, byte for byte.
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "algo/game/scene.hpp"
+#include "algo/input/keyboard.hpp"
+#include "algo/surface/display.hpp"
+#include "algo/timer/fps.hpp"
+#include "game/main.hpp"
+#include "game/rabbit.hpp"
+#include "game/replayscript.hpp"
+#include "game/sceneclear.hpp"
+#include "game/scenegame.hpp"
+#include "game/scenegameover.hpp"
+#include "tests/support/testenv.hpp"
+
+namespace {
+
+std::uint32_t gNow = 0;
+std::uint32_t ticks() {
+    return gNow;
+}
+void delay(std::uint32_t ms) {
+    gNow += ms;
+}
+
+std::uint8_t gKeys[algo::kKeyCount];
+const std::uint8_t* keys(int* numkeys) {
+    if (numkeys) *numkeys = static_cast<int>(algo::kKeyCount);
+    return gKeys;
+}
+
+std::string script(const std::string& name) {
+    return testenv::readFile(testenv::sourceDir() + "/tests/levels/" + name);
+}
+
+struct Compare : game::PassObserver {
+    explicit Compare(const std::vector<game::ReplayStep>& steps) : cursor(steps) {}
+
+    bool beforePass() override {
+        const game::ReplayStep* step = cursor.next();
+        if (!step) return false;
+        std::memset(gKeys, 0, sizeof gKeys);
+        for (std::uint32_t k : step->keys) gKeys[k] = 1;
+        ++pass;
+        return true;
+    }
+
+    void afterPass(bool drawn) override {
+        auto& current = algo::SceneControl_::instance().current();
+        if (&current == &game::SceneClear_::instance()) sawClear = true;
+        if (&current == &game::SceneGameOver_::instance()) sawGameOver = true;
+        auto& play = game::SceneGame_::instance();
+        if (!drawn || &current != &play) return;
+        SDL_Surface* s = algo::Display_::instance().surface();
+        const auto* pixels = static_cast<const std::uint8_t*>(s->pixels);
+        const std::size_t size = static_cast<std::size_t>(s->pitch) * s->h;
+        frame.assign(pixels, pixels + size);
+        play.drawPlain();
+        ++compared;
+        if (play.rest() < 0) ++curtain;
+        if (algo::ActorTable<game::DeadRabbit>::liveCount() > 0) ++withCorpse;
+        if (std::memcmp(frame.data(), pixels, size) != 0 && firstDifference == 0)
+            firstDifference = pass;
+    }
+
+    game::ScriptCursor cursor;
+    std::vector<std::uint8_t> frame;
+    long pass = 0, compared = 0, curtain = 0, withCorpse = 0, firstDifference = 0;
+    bool sawClear = false, sawGameOver = false;
+};
+
+TEST(Frames, EveryPlayFrameMatchesThePlainTileByTileDrawing) {
+    std::filesystem::create_directory_symlink(testenv::binaryDir() + "/data", "data");
+    std::string text = script("gameover.txt");
+    text += "1 z\n";  // the title again: a new game
+    for (int n = 1; n <= 8; ++n) text += script("level" + std::to_string(n) + ".txt");
+    text += "30 -\n1 z\n10 -\n";
+    const auto steps = game::parseScript(text, "frames");
+
+    Compare compare(steps);
+    algo::fps::setClock(algo::fps::Clock{&ticks, &delay});
+    algo::keyboard::setKeySource(&keys);
+    int status = -1;
+    {
+        game::MainModule module;
+        game::Options options;
+        options.screen = game::Screen::Window;
+        options.startLevel = 3;
+        options.observer = &compare;
+        status = game::entry(options);
+    }
+    algo::keyboard::setKeySource(nullptr);
+    algo::fps::setClock(algo::fps::realClock());
+
+    EXPECT_EQ(status, 0) << testenv::logText();
+    EXPECT_EQ(compare.firstDifference, 0)
+        << "first differing frame on pass " << compare.firstDifference;
+    EXPECT_TRUE(compare.sawGameOver);
+    EXPECT_TRUE(compare.sawClear) << "the solutions no longer finish the game";
+    EXPECT_GE(compare.compared, 2000);
+    EXPECT_GE(compare.curtain, 8 * 60);
+    EXPECT_GT(compare.withCorpse, 0);
+    testenv::report("%ld play frames compared, %ld under the curtain, %ld with a corpse\n",
+                    compare.compared, compare.curtain, compare.withCorpse);
+}
+
+}  // namespace
