@@ -17,17 +17,10 @@ import zipfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from bmp import bmp24, level_bmp, read_bmp24  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support'))
+from checks import Failure, cases, check  # noqa: E402
 
 ARGS = None
-
-
-class Failure(Exception):
-    pass
-
-
-def check(cond, message):
-    if not cond:
-        raise Failure(message)
 
 
 def near(a, b, eps=1e-9):
@@ -494,7 +487,7 @@ def case_screens():
     cleanup(r)
 
 
-CASES = {name[5:]: fn for name, fn in globals().items() if name.startswith('case_')}
+CASES = cases(globals())
 
 
 def main():

@@ -21,17 +21,10 @@ import subprocess
 import sys
 import tempfile
 import zipfile
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support'))
+from checks import Failure, check  # noqa: E402
 
 ARGS = None
-
-
-class Failure(Exception):
-    pass
-
-
-def check(cond, message):
-    if not cond:
-        raise Failure(message)
 
 
 # ---------------------------------------------------------------- pictures

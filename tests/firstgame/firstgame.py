@@ -12,18 +12,11 @@ import signal
 import subprocess
 import sys
 import tempfile
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support'))
+from checks import Failure, check  # noqa: E402
 
 FONT = '/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf'
 ARGS = None
-
-
-class Failure(Exception):
-    pass
-
-
-def check(cond, message):
-    if not cond:
-        raise Failure(message)
 
 
 def no_core():

@@ -20,6 +20,8 @@ import shutil
 import subprocess
 import sys
 import tempfile
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support'))
+from checks import Failure, check  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
@@ -29,15 +31,6 @@ DIGESTS = os.path.join(HERE, 'digests.txt')
 DIGEST_BLOCK = 1000  # passes per digest: a mismatch points near the first change
 UPDATE_COMMAND = 'tests/levels/levels.py update-digests'
 RECORDED = None  # run name -> digests, while update-digests records instead of comparing
-
-
-class Failure(Exception):
-    pass
-
-
-def check(cond, message):
-    if not cond:
-        raise Failure(message)
 
 
 def run(script_text, level=None, extra=()):

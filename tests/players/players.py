@@ -17,19 +17,12 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'e2e'))
 from bmp import read_bmp24  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support'))
+from checks import Failure, cases, check  # noqa: E402
 
 ARGS = None
 BYTES_PER_SECOND = 22050 * 2 * 2  # the game's mixer: 22050 Hz, 16 bits, stereo
 LOUD = 500
-
-
-class Failure(Exception):
-    pass
-
-
-def check(cond, message):
-    if not cond:
-        raise Failure(message)
 
 
 def workdir():
@@ -336,7 +329,7 @@ def start_xvfb(screen):
     return xvfb
 
 
-CASES = {name[5:]: fn for name, fn in globals().items() if name.startswith('case_')}
+CASES = cases(globals())
 
 
 def main():
