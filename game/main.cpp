@@ -275,7 +275,10 @@ int entry(const Options& options) {
     try {
         return runGame(options);
     } catch (const std::exception& e) {
-        algo::log(basic::describe(e));
+        const std::string line = basic::describe(e);
+        algo::log(line);
+        // The log is a file nobody watches: whoever started the game sees the line too.
+        algo::logger::toTerminal(line);
         return 1;
     }
 }

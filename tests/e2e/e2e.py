@@ -368,6 +368,8 @@ def case_bad_input():
     check(any(l.split(': ', 1)[-1].startswith(
         '[std::runtime_error] data/map1.bmp: a level must be an 8-bit palette picture')
         for l in lines), 'the log names the class, the file and the problem')
+    check('[std::runtime_error] data/map1.bmp: a level must be an 8-bit palette picture'
+          in r.stderr, 'the terminal is told too: %r' % r.stderr)
     cleanup(r)
     r = run('10 -\n', level=1, levels={1: level_bmp(flat())[:-600]})
     check(r.status == 1, 'cut-off level: exit status %d' % r.status)
