@@ -170,11 +170,11 @@ class MicroThread {
     std::uint32_t stackSize_ = 0;
     Body body_;
     std::exception_ptr escaped_;
-#ifdef ALGO_MICROTHREAD_ASAN
     // The owner's stack bounds, which the address sanitizer is told at every switch back.
-    const void* ownerBottom_ = nullptr;
-    std::size_t ownerSize_ = 0;
-#endif
+    // Kept in every build, so that a program built with the sanitizer against a library built
+    // without it (or the other way round) agrees on the layout.
+    [[maybe_unused]] const void* ownerBottom_ = nullptr;
+    [[maybe_unused]] std::size_t ownerSize_ = 0;
 };
 
 }  // namespace algo
