@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -34,11 +35,8 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-std::uint8_t gKeys[algo::kKeyCount];
-const std::uint8_t* keySource(int* numkeys) {
-    if (numkeys) *numkeys = static_cast<int>(algo::kKeyCount);
-    return gKeys;
-}
+// The keys the benchmark holds, read by the keyboard in place of SDL's state.
+std::span<std::uint8_t> gKeys;
 
 // The terminal, kept before the engine's logger takes standard output over.
 std::FILE* gOut = stdout;
@@ -59,7 +57,7 @@ long statusKb(const char* field) {
 
 // Level 1 walked back and forth with a jump now and then: steady play, no deaths, no end.
 void startLevel() {
-    std::memset(gKeys, 0, sizeof gKeys);
+    std::ranges::fill(gKeys, 0);
     algo::EventControl_::instance().poll();
     algo::SceneControl_::instance().change(
         game::SceneGame_::instance(),
@@ -67,7 +65,7 @@ void startLevel() {
 }
 
 void setKeys(long pass) {
-    std::memset(gKeys, 0, sizeof gKeys);
+    std::ranges::fill(gKeys, 0);
     gKeys[(pass / 90) % 2 ? SDLK_LEFT : SDLK_RIGHT] = 1;
     gKeys[SDLK_x] = pass % 45 < 10;
 }
@@ -192,7 +190,7 @@ struct Bench : game::PassObserver {
 
     bool beforePass() override {
         if (pass == 0) return true;  // the title's first pass
-        algo::keyboard::setKeySource(&keySource);
+        gKeys = algo::keyboard::scriptedKeys();
         std::fprintf(gOut, "start-up to the first drawn title frame: %.1f ms\n", gStartupMs);
         benchmark::Initialize(&argc, argv);
         std::ofstream terminal("/dev/fd/" + std::to_string(gOutFd));

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <array>
 #include <memory>
 #include <string>
 
@@ -61,6 +62,16 @@ std::unique_ptr<basic::SingletonOwner<KeyBoard_>> owner;
 
 void setKeySource(KeySource source) {
     keySource = source;
+}
+
+std::span<std::uint8_t, kKeyCount> scriptedKeys() {
+    static std::array<std::uint8_t, kKeyCount> keys;
+    keys.fill(0);
+    keySource = [](int* numkeys) -> const std::uint8_t* {
+        if (numkeys) *numkeys = static_cast<int>(kKeyCount);
+        return keys.data();
+    };
+    return keys;
 }
 
 void moduleStart() {

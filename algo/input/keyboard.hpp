@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <set>
+#include <span>
 
 #include "basic/singleton.hpp"
 
@@ -47,6 +48,10 @@ namespace keyboard {
 // runner supplies its array of 323 entries. The game itself never sets it.
 using KeySource = const std::uint8_t* (*)(int* numkeys);
 void setKeySource(KeySource source);
+// Key states the program writes itself: makes an array of kKeyCount entries (all up) the key
+// source and returns it; an entry set to 1 is held from the next snapshot on.
+// setKeySource(nullptr) goes back to SDL's state.
+std::span<std::uint8_t, kKeyCount> scriptedKeys();
 
 void moduleStart();
 void moduleEnd();

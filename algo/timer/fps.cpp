@@ -32,6 +32,10 @@ namespace fps {
 Clock realClock() {
     return Clock{&getTicks, &delay};
 }
+Clock steppedClock() {
+    static std::uint32_t now = 0;
+    return Clock{[] { return now; }, [](std::uint32_t ms) { now += ms; }};
+}
 void setClock(Clock c) {
     clock = c;
 }

@@ -26,6 +26,10 @@ struct Clock {
 };
 void setClock(Clock clock);
 Clock realClock();
+// A clock that only moves when slept on: every frame is due at once and none is late, so a
+// program that drives the loop itself (a replay, a test) runs as fast as it can, pass for pass
+// as in real time.
+Clock steppedClock();
 
 std::int32_t interval();
 std::uint32_t last();

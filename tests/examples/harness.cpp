@@ -126,14 +126,6 @@ const algo::joystick::Device kPad = {
     },
 };
 
-std::uint32_t gNow = 0;
-std::uint32_t fakeTicks() {
-    return gNow;
-}
-void fakeDelay(std::uint32_t ms) {
-    gNow += ms;
-}
-
 std::map<std::string, std::uint32_t> keyNames() {
     std::map<std::string, std::uint32_t> names;
     for (std::uint32_t k = 1; k < algo::kKeyCount; ++k) {
@@ -328,7 +320,7 @@ int main(int argc, char** argv) {
     gStepLeft = gSteps.empty() ? 0 : gSteps[0].passes;
 
     gTerminal = dup(2);
-    algo::fps::setClock(algo::fps::Clock{&fakeTicks, &fakeDelay});
+    algo::fps::setClock(algo::fps::steppedClock());
     algo::keyboard::setKeySource(&scriptKeys);
     if (!gSettings.pads.empty()) algo::joystick::setDevice(&kPad);
     return exampleMain();

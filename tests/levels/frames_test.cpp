@@ -4,9 +4,11 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -24,20 +26,6 @@
 
 namespace {
 
-std::uint32_t gNow = 0;
-std::uint32_t ticks() {
-    return gNow;
-}
-void delay(std::uint32_t ms) {
-    gNow += ms;
-}
-
-std::uint8_t gKeys[algo::kKeyCount];
-const std::uint8_t* keys(int* numkeys) {
-    if (numkeys) *numkeys = static_cast<int>(algo::kKeyCount);
-    return gKeys;
-}
-
 std::string script(const std::string& name) {
     return testenv::readFile(testenv::sourceDir() + "/tests/levels/" + name);
 }
@@ -48,8 +36,8 @@ struct Compare : game::PassObserver {
     bool beforePass() override {
         const game::ReplayStep* step = cursor.next();
         if (!step) return false;
-        std::memset(gKeys, 0, sizeof gKeys);
-        for (std::uint32_t k : step->keys) gKeys[k] = 1;
+        std::ranges::fill(keys, 0);
+        for (std::uint32_t k : step->keys) keys[k] = 1;
         ++pass;
         return true;
     }
@@ -73,6 +61,7 @@ struct Compare : game::PassObserver {
     }
 
     game::ScriptCursor cursor;
+    std::span<std::uint8_t, algo::kKeyCount> keys = algo::keyboard::scriptedKeys();
     std::vector<std::uint8_t> frame;
     long pass = 0, compared = 0, curtain = 0, withCorpse = 0, firstDifference = 0;
     bool sawClear = false, sawGameOver = false;
@@ -87,8 +76,7 @@ TEST(Frames, EveryPlayFrameMatchesThePlainTileByTileDrawing) {
     const auto steps = game::parseScript(text, "frames");
 
     Compare compare(steps);
-    algo::fps::setClock(algo::fps::Clock{&ticks, &delay});
-    algo::keyboard::setKeySource(&keys);
+    algo::fps::setClock(algo::fps::steppedClock());
     int status = -1;
     {
         game::MainModule module;

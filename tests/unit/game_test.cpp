@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <span>
 
 #include "algo/input/event.hpp"
 #include "algo/input/keyboard.hpp"
@@ -148,19 +150,11 @@ TEST(ClearScene, GradeBoundariesAreStrict) {
 
 // ---------------------------------------------------------------- actors on a real engine
 
-// Key states for the keyboard, as the replay runner feeds them.
-std::uint8_t gKeys[algo::kKeyCount];
-const std::uint8_t* keys(int* n) {
-    if (n) *n = static_cast<int>(algo::kKeyCount);
-    return gKeys;
-}
-
 class Actors : public testing::Test {
   protected:
     void SetUp() override {
-        algo::keyboard::setKeySource(&keys);
-        std::memset(gKeys, 0, sizeof gKeys);
-        pass();  // settle the counters
+        keys_ = algo::keyboard::scriptedKeys();  // as the replay runner feeds them
+        pass();                                  // settle the counters
         game::Rabbit::clearAll();
         game::DeadRabbit::clearAll();
         game::LifeBall::clearAll();
@@ -182,8 +176,8 @@ class Actors : public testing::Test {
     }
     // One pass of input: the event pump runs the keyboard and EasyInput updaters.
     void pass(std::initializer_list<std::uint32_t> held = {}) {
-        std::memset(gKeys, 0, sizeof gKeys);
-        for (auto k : held) gKeys[k] = 1;
+        std::ranges::fill(keys_, 0);
+        for (auto k : held) keys_[k] = 1;
         ASSERT_TRUE(algo::EventControl_::instance().poll());
     }
     basic::Args args(int color, int x, int y, int sx = 0, int sy = 0, bool left = false) {
@@ -208,6 +202,7 @@ class Actors : public testing::Test {
 
     std::unique_ptr<basic::SingletonOwner<game::SceneGame_>> scene_;
     game::Grid grid_{};
+    std::span<std::uint8_t> keys_;
 };
 
 constexpr std::uint32_t kRight = 275, kLeft = 276, kJump = 120;

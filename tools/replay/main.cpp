@@ -1,12 +1,14 @@
 // starhop-replay: runs the real game headless from a key script and writes a trace.
 #include <SDL.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -33,21 +35,6 @@ struct Settings {
     std::string script;
 };
 
-// A clock that only moves when slept on: every frame is due at once and none is late.
-std::uint32_t gNow = 0;
-std::uint32_t fakeTicks() {
-    return gNow;
-}
-void fakeDelay(std::uint32_t ms) {
-    gNow += ms;
-}
-
-std::uint8_t gKeys[algo::kKeyCount];
-const std::uint8_t* scriptKeys(int* numkeys) {
-    if (numkeys) *numkeys = static_cast<int>(algo::kKeyCount);
-    return gKeys;
-}
-
 std::vector<std::string> gSounds;
 // Effects as the game starts them: a replay runs far faster than the mixer plays, so the
 // mixer's channels would fill up and drop effects that a real-time game would hear.
@@ -72,8 +59,8 @@ class Runner : public game::PassObserver {
     bool beforePass() override {
         const game::ReplayStep* step = cursor_.next();
         if (!step) return false;
-        std::memset(gKeys, 0, sizeof gKeys);
-        for (std::uint32_t k : step->keys) gKeys[k] = 1;
+        std::ranges::fill(keys_, 0);
+        for (std::uint32_t k : step->keys) keys_[k] = 1;
         gSounds.clear();
         ++pass_;
         return true;
@@ -101,6 +88,7 @@ class Runner : public game::PassObserver {
   private:
     const Settings& settings_;
     game::ScriptCursor cursor_;
+    std::span<std::uint8_t, algo::kKeyCount> keys_ = algo::keyboard::scriptedKeys();
     std::FILE* trace_;
     long pass_ = 0;
 };
@@ -178,8 +166,7 @@ int main(int argc, char** argv) {
     }
 
     Runner runner(s, steps, trace);
-    algo::fps::setClock(algo::fps::Clock{&fakeTicks, &fakeDelay});
-    algo::keyboard::setKeySource(&scriptKeys);
+    algo::fps::setClock(algo::fps::steppedClock());
     game::setSoundObserver(&soundStarted);
     const int status = game::runHeadless(runner, s.level);
     if (trace) std::fclose(trace);

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <queue>
+#include <span>
 #include <stdexcept>
 #include <unordered_map>
 #include <unordered_set>
@@ -23,11 +23,8 @@ namespace solver {
 
 namespace {
 
-std::uint8_t gKeys[algo::kKeyCount];
-const std::uint8_t* keySource(int* numkeys) {
-    if (numkeys) *numkeys = static_cast<int>(algo::kKeyCount);
-    return gKeys;
-}
+// The keys the search holds, read by the keyboard in place of SDL's state.
+std::span<std::uint8_t> gKeys;
 
 bool blocks(std::uint8_t t) {
     return t == game::kSolid || t == game::kSolidVanishing;
@@ -68,7 +65,7 @@ std::string scriptText(const std::vector<std::uint8_t>& passes) {
 }
 
 Level::Level(int number) : number_(number) {
-    algo::keyboard::setKeySource(&keySource);
+    gKeys = algo::keyboard::scriptedKeys();
     restart();
     auto map = game::SceneGame_::instance().map();
     tiles_.assign(game::kGridSize * game::kGridSize, 0);
@@ -87,7 +84,7 @@ Level::Level(int number) : number_(number) {
 void Level::restart() {
     offset_ = 0;
     // A neutral pass first so that every input counter is 0, as at a fresh start.
-    std::memset(gKeys, 0, sizeof gKeys);
+    std::ranges::fill(gKeys, 0);
     algo::EventControl_::instance().poll();
     basic::Args args{{"map", basic::Element::of<int>(number_)},
                      {"time", basic::Element::of<int>(1)}};
@@ -95,7 +92,7 @@ void Level::restart() {
 }
 
 void Level::step(std::uint8_t keys) {
-    std::memset(gKeys, 0, sizeof gKeys);
+    std::ranges::fill(gKeys, 0);
     gKeys[SDLK_RIGHT] = (keys & kRight) ? 1 : 0;
     gKeys[SDLK_LEFT] = (keys & kLeft) ? 1 : 0;
     gKeys[SDLK_x] = (keys & kJump) ? 1 : 0;
@@ -197,7 +194,7 @@ void Level::restore(const Snapshot& snapshot) {
         static_cast<algo::ActorTable<game::Rabbit>&>(r).index = slot;
     }
     // Input counters back to 0, as after any segment.
-    std::memset(gKeys, 0, sizeof gKeys);
+    std::ranges::fill(gKeys, 0);
     algo::EventControl_::instance().poll();
 }
 
