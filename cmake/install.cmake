@@ -52,8 +52,9 @@ install(FILES ${PROJECT_BINARY_DIR}/debian/copyright ${PROJECT_BINARY_DIR}/debia
 
 # The engine SDK.
 install(TARGETS algo EXPORT algoTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev)
+# A module's private helpers (algo/<area>/private/) are the engine's own, never the API.
 install(DIRECTORY algo basic util DESTINATION ${ALGO_INCLUDE_SUBDIR} COMPONENT dev
-  FILES_MATCHING PATTERN "*.hpp")
+  FILES_MATCHING PATTERN "*.hpp" PATTERN "private" EXCLUDE)
 install(EXPORT algoTargets NAMESPACE algo:: DESTINATION ${ALGO_CMAKE_DIR} COMPONENT dev)
 configure_package_config_file(cmake/algoConfig.cmake.in
   ${PROJECT_BINARY_DIR}/cmake/algoConfig.cmake INSTALL_DESTINATION ${ALGO_CMAKE_DIR})

@@ -17,13 +17,10 @@
 #include <stdexcept>
 
 #include "algo/file/logger.hpp"
+#include "algo/system/private/cpu.hpp"
 #include "basic/assert.hpp"
 #include "util/mt.hpp"
 
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#define ALGO_X86 1
-#endif
 
 namespace algo {
 namespace strongread {
@@ -251,9 +248,7 @@ std::string memberName(const std::string& path, const std::string& archivePath) 
 
 std::uint32_t checksum(const std::uint8_t* data, std::size_t size, std::uint32_t crc) {
 #ifdef ALGO_X86
-    static const bool folding =
-        __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
-    if (folding && size >= 64) {
+    if (cpu::hasCarrylessMultiply() && size >= 64) {
         const std::size_t whole = size & ~std::size_t{15};
         crc = ~foldCrc(data, whole, ~crc);
         data += whole;

@@ -9,12 +9,9 @@
 #include <memory>
 #include <utility>
 
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#define ALGO_X86 1
-#endif
 
 #include "algo/file/logger.hpp"
+#include "algo/system/private/cpu.hpp"
 #include "algo/file/strongread.hpp"
 #include "algo/system/sdlinit.hpp"
 #include "basic/assert.hpp"
@@ -123,12 +120,9 @@ void keyedRows16(const Uint8* src, int srcPitch, Uint8* dst, int dstPitch, int w
         return;
     }
 #ifdef ALGO_X86
-    static const bool avx512 =
-        __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl");
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (texture::vectorLevel >= 3 && avx512)
+    if (texture::vectorLevel >= 3 && cpu::hasAvx512bw())
         keyedRows16Avx512(src, srcPitch, dst, dstPitch, w, h, static_cast<Uint16>(key));
-    else if (texture::vectorLevel >= 2 && avx2)
+    else if (texture::vectorLevel >= 2 && cpu::hasAvx2())
         keyedRows16Avx2(src, srcPitch, dst, dstPitch, w, h, static_cast<Uint16>(key));
     else if (texture::vectorLevel >= 1)
         keyedRows16Sse2(src, srcPitch, dst, dstPitch, w, h, static_cast<Uint16>(key));

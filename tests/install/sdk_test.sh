@@ -23,7 +23,10 @@ cmake --install "$build" --prefix "$prefix" --component dev >"$work/install.log"
 [ "$(ls "$prefix/include")" = algo-1 ] || { echo "include/ holds more than algo-1/"; exit 1; }
 stray=$(find "$prefix/include" -type f ! -name '*.hpp')
 [ -z "$stray" ] || { echo "not a header: $stray"; exit 1; }
-diff <(cd "$src" && find algo basic util -name '*.hpp' | sort) \
+# A module's private/ folder is the engine's own: none of it may reach the SDK.
+private=$(find "$prefix/include/algo-1" -path '*/private/*' -o -type d -name private)
+[ -z "$private" ] || { echo "a private header is installed: $private"; exit 1; }
+diff <(cd "$src" && find algo basic util -name '*.hpp' -not -path '*/private/*' | sort) \
      <(cd "$prefix/include/algo-1" && find . -name '*.hpp' | sed 's|^\./||' | sort) ||
   { echo "installed headers differ from the engine's"; exit 1; }
 
