@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "algo/file/logger.hpp"
+#include "algo/file/private/archive.hpp"
 #include "algo/file/strongread.hpp"
 
 namespace {

@@ -11,6 +11,8 @@
 #include <set>
 #include <string>
 
+#include "algo/file/private/archive.hpp"
+#include "algo/file/private/crc32.hpp"
 #include "tests/support/testenv.hpp"
 
 namespace {
@@ -481,12 +483,12 @@ TEST(Checksum, AgreesWithZlibAtEveryLengthAndAlignment) {
     for (std::size_t offset = 0; offset < 16; ++offset)
         for (std::size_t n = 0; n < 300; ++n) {
             const std::uint8_t* p = data.data() + offset;
-            ASSERT_EQ(sr::checksum(p, n), crc32(0, p, static_cast<uInt>(n)))
+            ASSERT_EQ(algo::crc32(p, n), crc32(0, p, static_cast<uInt>(n)))
                 << "offset " << offset << ", length " << n;
-            ASSERT_EQ(sr::checksum(p, n, 0x12345678u), crc32(0x12345678u, p, static_cast<uInt>(n)))
+            ASSERT_EQ(algo::crc32(p, n, 0x12345678u), crc32(0x12345678u, p, static_cast<uInt>(n)))
                 << "offset " << offset << ", length " << n;
         }
-    EXPECT_EQ(sr::checksum(data.data() + 3, data.size() - 3),
+    EXPECT_EQ(algo::crc32(data.data() + 3, data.size() - 3),
               crc32(0, data.data() + 3, static_cast<uInt>(data.size() - 3)));
 }
 
