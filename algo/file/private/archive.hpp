@@ -29,8 +29,8 @@ void xorWithKey(std::uint8_t* data, std::size_t size, const std::string& key);
 // Throws SReadException naming `archivePath` for a length that is not a multiple of four.
 void descrambleImage(Bytes& image, const std::string& archivePath);
 
-// Reads and caches the archive file unless it is cached already ("zipがないです。" when the
-// file is missing).
+// Reads and caches the archive file unless it is cached already ("zipがないです。" when no
+// file is there).
 void loadArchive(const std::string& archivePath, const std::string& forMember = {});
 
 // Parses an archive image (as read from disk) and caches it under `archivePath`. A damaged
@@ -39,14 +39,23 @@ void loadArchive(const std::string& archivePath, const std::string& forMember = 
 void loadArchiveImage(const std::string& archivePath, Bytes image,
                       const std::string& forMember = {});
 
-// Expands a member of a cached archive and checks it against its stored CRC-32.
+// Expands a member of a cached archive and checks it against its stored size and CRC-32.
 Bytes extractMember(const std::string& archivePath, const std::string& member);
 
-// Names of the members of a cached archive, in directory order.
+// Names of the members of a cached archive, in directory order (the first entry of a name is
+// the member of that name).
 std::vector<std::string> memberNames(const std::string& archivePath);
 
 bool isCached(const std::string& archivePath);
 // Forgets every cached archive (fuzzing and tests; the game never does).
 void clearCache();
+
+// How members have been read since the start: straight from the archive image, where the
+// archive leaves no doubt which bytes libzip would read, or through libzip's own reading.
+struct ReadCounts {
+    std::uint64_t direct = 0;
+    std::uint64_t throughLibzip = 0;
+};
+ReadCounts readCounts();
 
 }  // namespace algo::strongread
