@@ -152,9 +152,22 @@ constexpr std::uint64_t kTrustedPrealloc = 64ull << 20;
     throw SReadException(where + ": " + problem);
 }
 
-bool fileExists(const std::string& path) {
+enum class Entry { none, file, directory };
+
+Entry entryAt(const std::string& path) {
     std::error_code ec;
-    return !path.empty() && std::filesystem::exists(path, ec);
+    if (path.empty()) return Entry::none;
+    const auto st = std::filesystem::status(path, ec);
+    if (ec || !std::filesystem::exists(st)) return Entry::none;
+    return std::filesystem::is_directory(st) ? Entry::directory : Entry::file;
+}
+
+bool isFile(const std::string& path) {
+    return entryAt(path) == Entry::file;
+}
+
+[[noreturn]] void isADirectory(const std::string& path) {
+    throw SReadException(path + ": is a directory, not a file");
 }
 
 Bytes readWholeFile(const std::string& path) {
@@ -167,7 +180,7 @@ Bytes readWholeFile(const std::string& path) {
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         throw std::runtime_error(path + ": cannot read (" + std::strerror(errno) + ")");
-    if (S_ISDIR(st.st_mode)) throw std::runtime_error(path + ": is a directory, not a file");
+    if (S_ISDIR(st.st_mode)) isADirectory(path);
     Bytes out(st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 4096);
     std::size_t total = 0;
     for (;;) {
@@ -193,7 +206,7 @@ std::optional<std::string> findArchive(const std::string& path) {
         current = p;
         for (const std::string& e : extensions) {
             std::string candidate = current + "." + e;
-            if (fileExists(candidate)) return candidate;
+            if (isFile(candidate)) return candidate;
         }
     }
 }
@@ -395,7 +408,7 @@ void loadArchiveImage(const std::string& archivePath, Bytes image, const std::st
 }
 
 void loadArchive(const std::string& archivePath, const std::string& forMember) {
-    if (!fileExists(archivePath)) throw SReadException("zipがないです。", archivePath);
+    if (!isFile(archivePath)) throw SReadException("zipがないです。", archivePath);
     if (cache.count(archivePath)) return;
     loadArchiveImage(archivePath, readWholeFile(archivePath), forMember);
 }
@@ -478,7 +491,14 @@ void moduleStart() {
 }  // namespace strongread
 
 Bytes read(const std::string& path) {
-    if (strongread::fileExists(path)) return strongread::readWholeFile(path);
+    switch (strongread::entryAt(path)) {
+        case strongread::Entry::file:
+            return strongread::readWholeFile(path);
+        case strongread::Entry::directory:
+            strongread::isADirectory(path);
+        case strongread::Entry::none:
+            break;
+    }
     std::optional<std::string> archive = strongread::findArchive(path);
     if (!archive) throw SReadException("スキャンしてもファイルがありません。[" + path + "]");
     std::string member = strongread::memberName(path, *archive);
@@ -492,7 +512,9 @@ std::istringstream openStream(const std::string& path) {
 }
 
 bool exists(const std::string& path) {
-    if (strongread::fileExists(path)) return true;
+    // An entry at the path is what `read` takes, and a directory is nothing it can return.
+    if (const auto entry = strongread::entryAt(path); entry != strongread::Entry::none)
+        return entry == strongread::Entry::file;
     std::optional<std::string> archive = strongread::findArchive(path);
     if (!archive) return false;
     std::string member = strongread::memberName(path, *archive);

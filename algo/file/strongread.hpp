@@ -41,14 +41,16 @@ class SReadException : public basic::Error {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// The bytes of the file or archive member at `path`.
+// The bytes of the file or archive member at `path`. A directory at `path` is an
+// SReadException naming it.
 Bytes read(const std::string& path);
 
 // `read` as a stream positioned at offset 0.
 std::istringstream openStream(const std::string& path);
 
-// Whether `read` would find something at `path` (a plain file, or a member of the archive the
-// lookup picks). A missing file is an answer, not an error; a damaged archive still raises.
+// Whether `read` would find something at `path`: a plain file, or a member of the archive the
+// lookup picks. A directory is not something `read` can return, so it is false. A missing
+// file is an answer, not an error; a damaged archive still raises.
 bool exists(const std::string& path);
 
 namespace strongread {

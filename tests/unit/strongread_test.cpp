@@ -273,6 +273,28 @@ TEST(Lookup, ExistsAnswersWithoutThrowingForMissingFiles) {
     EXPECT_THROW(algo::exists("l5/bad/data/map1.bmp"), SReadException);
 }
 
+TEST(Lookup, ADirectoryIsNothingToRead) {
+    put("l8/src/img/a.bmp", "a");
+    put("l8/src/sub/x.bmp", "x");
+    run("cd l8/src && zip -q -r ../data.zip img sub");
+    fs::create_directories("l8/data/img");
+    // The directory is what the lookup finds at the path, and it is no file.
+    EXPECT_FALSE(algo::exists("l8/data/img"));
+    EXPECT_FALSE(algo::exists("l8/data"));
+    for (const char* path : {"l8/data/img", "l8/data", "l8"}) {
+        SCOPED_TRACE(path);
+        std::string e = errorOf([&] { algo::read(path); });
+        EXPECT_NE(e.find(std::string(path) + ": is a directory"), std::string::npos) << e;
+    }
+    // What lies under it is still found.
+    EXPECT_TRUE(algo::exists("l8/data/img/a.bmp"));
+    EXPECT_EQ(asString(algo::read("l8/data/img/a.bmp")), "a");
+    // A directory named like an archive is not one: the lookup goes on past it.
+    fs::create_directories("l8/data/sub.zip");
+    EXPECT_TRUE(algo::exists("l8/data/sub/x.bmp"));
+    EXPECT_EQ(asString(algo::read("l8/data/sub/x.bmp")), "x");
+}
+
 TEST(Lookup, OpenStreamStartsAtZeroWithEveryByte) {
     std::string bytes = std::string("a\0b\r\nc", 6) + noise(1000, 9);
     put("l6/src/m.txt", bytes);
