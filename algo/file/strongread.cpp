@@ -17,10 +17,10 @@
 #include <stdexcept>
 
 #include "algo/file/logger.hpp"
-#include "algo/system/private/cpu.hpp"
+#include "algo/file/private/archive.hpp"
+#include "algo/file/private/crc32.hpp"
 #include "basic/assert.hpp"
 #include "util/mt.hpp"
-
 
 namespace algo {
 namespace strongread {
@@ -37,8 +37,8 @@ struct Archive {
     zip_t* zip = nullptr;
     std::map<std::string, zip_uint64_t> members;  // exact stored name -> libzip index
     std::vector<std::string> order;
-    // Offset of each member's local header by libzip index, where the directory gives it
-    // plainly; kUnknown sends the member through libzip.
+    // Offset of each member's local header by libzip index, where the archive leaves no doubt
+    // that it is the one libzip reads; kUnknown sends the member through libzip.
     std::vector<std::uint64_t> localHeader;
 
     Archive() = default;
@@ -60,50 +60,76 @@ std::uint16_t le16(const Bytes& b, std::size_t at) {
     return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
 }
 
-// Local header offsets from the central directory, for the entries whose name, method, sizes
-// and CRC agree with what libzip read; a ZIP64 or otherwise unusual directory gives none.
+constexpr std::uint32_t kLocalSignature = 0x04034b50;
+constexpr std::uint32_t kCentralSignature = 0x02014b50;
+constexpr char kEndSignature[4] = {0x50, 0x4B, 0x05, 0x06};
+constexpr std::uint32_t kZip64LocatorSignature = 0x07064b50;
+// ZIP readers look for the end record in this much of the file's tail: the record, the
+// longest comment, and a ZIP64 locator before it.
+constexpr std::size_t kEndSearch = 22 + 0xFFFF + 20;
+
+// Local header offsets, by libzip index, where the archive is unambiguous: one end record in
+// the searched tail (so libzip read the directory it names), on disk 0, with equal counts and
+// no ZIP64 locator, its directory wholly before it and walked exactly to its end, every entry
+// agreeing with libzip's in name, method, sizes and CRC. An entry whose sizes or offset sit in
+// a ZIP64 field, and every entry of any other archive, gives kUnknown.
 std::vector<std::uint64_t> localHeaders(const Bytes& image, zip_t* zip, zip_uint64_t count) {
     std::vector<std::uint64_t> out(count, kUnknown);
-    if (image.size() < 22) return out;
-    const std::size_t last = image.size() - 22;
-    const std::size_t first = last > 0xFFFF ? last - 0xFFFF : 0;
-    std::size_t eocd = last;
-    while (le32(image, eocd) != 0x06054b50) {
-        if (eocd == first) return out;
-        --eocd;
-    }
-    const std::uint16_t entries = le16(image, eocd + 10);
-    std::size_t at = le32(image, eocd + 16);
-    if (entries == 0xFFFF || entries != count) return out;
+    const std::size_t n = image.size();
+    if (n < 22) return out;
+    // Exactly one end record: with two, which one counts is each reader's own guess.
+    const std::uint8_t* const last = image.data() + n;
+    auto find = [&](const std::uint8_t* from) {
+        return static_cast<const std::uint8_t*>(
+            memmem(from, static_cast<std::size_t>(last - from), kEndSignature, 4));
+    };
+    const std::uint8_t* record = find(last - std::min(n, kEndSearch));
+    if (!record || find(record + 1) || last - record < 22) return out;
+    const auto end = static_cast<std::size_t>(record - image.data());
+    if (end >= 20 && le32(image, end - 20) == kZip64LocatorSignature) return out;
+    const std::uint16_t onDisk = le16(image, end + 8), entries = le16(image, end + 10);
+    const std::uint64_t size = le32(image, end + 12), offset = le32(image, end + 16);
+    if (le16(image, end + 4) != 0 || le16(image, end + 6) != 0 || onDisk != entries ||
+        entries == 0xFFFF || entries != count || size == 0xFFFFFFFF || offset == 0xFFFFFFFF ||
+        offset + size > end)
+        return out;
+
+    std::vector<std::uint64_t> headers(count, kUnknown);
+    const std::size_t stop = static_cast<std::size_t>(offset + size);
+    std::size_t at = static_cast<std::size_t>(offset);
     for (zip_uint64_t i = 0; i < count; ++i) {
-        if (at > image.size() || image.size() - at < 46 || le32(image, at) != 0x02014b50)
-            return out;
+        if (stop - at < 46 || le32(image, at) != kCentralSignature) return out;
         const std::size_t nameLength = le16(image, at + 28);
         const std::size_t next = at + 46 + nameLength + le16(image, at + 30) + le16(image, at + 32);
-        if (next > image.size()) return out;
+        if (next > stop) return out;
+        const std::uint32_t compSize = le32(image, at + 20), rawSize = le32(image, at + 24);
+        const std::uint32_t local = le32(image, at + 42);
         const char* name = zip_get_name(zip, i, ZIP_FL_ENC_RAW);
         zip_stat_t st;
         zip_stat_init(&st);
         const zip_uint64_t needed =
             ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC;
-        const std::uint32_t local = le32(image, at + 42);
-        if (name && std::strlen(name) == nameLength &&
-            std::memcmp(name, image.data() + at + 46, nameLength) == 0 &&
-            zip_stat_index(zip, i, 0, &st) == 0 && (st.valid & needed) == needed &&
-            st.comp_method == le16(image, at + 10) && st.crc == le32(image, at + 16) &&
-            st.comp_size == le32(image, at + 20) && st.size == le32(image, at + 24) &&
-            local != 0xFFFFFFFF)
-            out[i] = local;
+        if (!name || std::strlen(name) != nameLength ||
+            std::memcmp(name, image.data() + at + 46, nameLength) != 0 ||
+            zip_stat_index(zip, i, 0, &st) != 0 || (st.valid & needed) != needed ||
+            st.comp_method != le16(image, at + 10) || st.crc != le32(image, at + 16))
+            return out;
+        if (compSize != 0xFFFFFFFF && rawSize != 0xFFFFFFFF && local != 0xFFFFFFFF) {
+            if (st.comp_size != compSize || st.size != rawSize) return out;
+            headers[i] = local;
+        }
         at = next;
     }
-    return out;
+    if (at != stop) return out;
+    return headers;
 }
 
-// The member's stored bytes inside the image, when its local header is where the directory
-// says and the bytes fit; null otherwise.
+// The member's stored bytes inside the image, found as libzip finds them (after the local
+// header at `local`, past its name and extra field), when they lie wholly inside it; null
+// otherwise.
 const std::uint8_t* storedBytes(const Bytes& image, std::uint64_t local, std::uint64_t storedSize) {
     if (local == kUnknown || local > image.size() || image.size() - local < 30 ||
-        le32(image, static_cast<std::size_t>(local)) != 0x04034b50)
+        le32(image, static_cast<std::size_t>(local)) != kLocalSignature)
         return nullptr;
     const std::uint64_t start = local + 30 + le16(image, static_cast<std::size_t>(local + 26)) +
                                 le16(image, static_cast<std::size_t>(local + 28));
@@ -113,6 +139,7 @@ const std::uint8_t* storedBytes(const Bytes& image, std::uint64_t local, std::ui
 
 std::set<std::string> extensions;
 std::map<std::string, std::unique_ptr<Archive>> cache;
+ReadCounts counts;
 
 // Above this the output buffer grows as data arrives instead of being sized from the stored
 // (possibly lying) size up front.
@@ -125,9 +152,22 @@ constexpr std::uint64_t kTrustedPrealloc = 64ull << 20;
     throw SReadException(where + ": " + problem);
 }
 
-bool fileExists(const std::string& path) {
+enum class Entry { none, file, directory };
+
+Entry entryAt(const std::string& path) {
     std::error_code ec;
-    return !path.empty() && std::filesystem::exists(path, ec);
+    if (path.empty()) return Entry::none;
+    const auto st = std::filesystem::status(path, ec);
+    if (ec || !std::filesystem::exists(st)) return Entry::none;
+    return std::filesystem::is_directory(st) ? Entry::directory : Entry::file;
+}
+
+bool isFile(const std::string& path) {
+    return entryAt(path) == Entry::file;
+}
+
+[[noreturn]] void isADirectory(const std::string& path) {
+    throw SReadException(path + ": is a directory, not a file");
 }
 
 Bytes readWholeFile(const std::string& path) {
@@ -140,7 +180,7 @@ Bytes readWholeFile(const std::string& path) {
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         throw std::runtime_error(path + ": cannot read (" + std::strerror(errno) + ")");
-    if (S_ISDIR(st.st_mode)) throw std::runtime_error(path + ": is a directory, not a file");
+    if (S_ISDIR(st.st_mode)) isADirectory(path);
     Bytes out(st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 4096);
     std::size_t total = 0;
     for (;;) {
@@ -166,59 +206,112 @@ std::optional<std::string> findArchive(const std::string& path) {
         current = p;
         for (const std::string& e : extensions) {
             std::string candidate = current + "." + e;
-            if (fileExists(candidate)) return candidate;
+            if (isFile(candidate)) return candidate;
         }
     }
 }
 
-#ifdef ALGO_X86
-__attribute__((target("pclmul,sse4.1"))) inline __m128i load(const std::uint8_t* at) {
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-}
+// A member being read, for the errors that name it.
+struct Member {
+    const std::string& archive;
+    const std::string& name;
+    std::uint64_t size;  // as its directory entry claims
 
-// x times the folding constants, added to the next 128 bits.
-__attribute__((target("pclmul,sse4.1"))) inline __m128i fold(__m128i x, __m128i k, __m128i next) {
-    return _mm_xor_si128(_mm_xor_si128(_mm_clmulepi64_si128(x, k, 0x00), next),
-                         _mm_clmulepi64_si128(x, k, 0x11));
-}
-
-// Folds 64 bytes at a time with carry-less multiplies and reduces the remainder by Barrett's
-// method; `crc` is the inverted register. The size is a multiple of 16 and at least 64.
-__attribute__((target("pclmul,sse4.1"))) std::uint32_t foldCrc(const std::uint8_t* p, std::size_t n,
-                                                               std::uint32_t crc) {
-    // Powers of x modulo the reflected polynomial for folding across 512 and 128 bits and for
-    // the last 64, then the polynomial and its Barrett quotient.
-    const __m128i k1k2 = _mm_set_epi64x(0x1c6e41596, 0x154442bd4);
-    const __m128i k3k4 = _mm_set_epi64x(0x0ccaa009e, 0x1751997d0);
-    const __m128i k5 = _mm_set_epi64x(0, 0x163cd6124);
-    const __m128i poly = _mm_set_epi64x(0x1f7011641, 0x1db710641);
-    const __m128i low32 = _mm_setr_epi32(-1, 0, -1, 0);
-    __m128i x1 = _mm_xor_si128(load(p), _mm_cvtsi32_si128(static_cast<int>(crc)));
-    __m128i x2 = load(p + 16), x3 = load(p + 32), x4 = load(p + 48);
-    p += 64;
-    n -= 64;
-    for (; n >= 64; p += 64, n -= 64) {
-        x1 = fold(x1, k1k2, load(p));
-        x2 = fold(x2, k1k2, load(p + 16));
-        x3 = fold(x3, k1k2, load(p + 32));
-        x4 = fold(x4, k1k2, load(p + 48));
+    [[noreturn]] void fail(const std::string& problem) const { damaged(archive, name, problem); }
+    [[noreturn]] void endsEarly(std::size_t total) const {
+        fail("member ends after " + std::to_string(total) + " of its " + std::to_string(size) +
+             " bytes");
     }
-    x1 = fold(x1, k3k4, x2);
-    x1 = fold(x1, k3k4, x3);
-    x1 = fold(x1, k3k4, x4);
-    for (; n >= 16; p += 16, n -= 16) x1 = fold(x1, k3k4, load(p));
+    [[noreturn]] void holdsMore() const {
+        fail("member holds more than its stored size of " + std::to_string(size) + " bytes");
+    }
+};
 
-    // 128 bits to 64, then to 32.
-    __m128i x2r = _mm_clmulepi64_si128(x1, k3k4, 0x10);
-    x1 = _mm_xor_si128(_mm_srli_si128(x1, 8), x2r);
-    x2r = _mm_srli_si128(x1, 4);
-    x1 = _mm_xor_si128(_mm_clmulepi64_si128(_mm_and_si128(x1, low32), k5, 0x00), x2r);
-    x2r = _mm_clmulepi64_si128(_mm_and_si128(x1, low32), poly, 0x10);
-    x2r = _mm_clmulepi64_si128(_mm_and_si128(x2r, low32), poly, 0x00);
-    x1 = _mm_xor_si128(x1, x2r);
-    return static_cast<std::uint32_t>(_mm_extract_epi32(x1, 1));
+// Room for a member's first bytes: its claimed size, but no more than `rawSize` raw bytes can
+// yield (deflate expands at most 1032:1) nor, above kTrustedPrealloc, before they arrive.
+std::size_t firstRoom(std::uint64_t size, std::uint64_t rawSize, bool stored) {
+    const std::uint64_t room = std::min(size, kTrustedPrealloc);
+    return static_cast<std::size_t>(std::min(room, stored ? rawSize : rawSize * 1032 + 4096));
 }
-#endif
+
+// Inflates a deflated member whose raw bytes lie in the image, as libzip's own reading takes
+// them: its claimed size, after which the stream may end or run out of input, but yields no
+// byte more.
+Bytes inflateMember(const Member& m, const std::uint8_t* raw, std::size_t rawSize) {
+    Bytes out(firstRoom(m.size, rawSize, false));
+    z_stream z{};
+    if (inflateInit2(&z, -MAX_WBITS) != Z_OK) m.fail("cannot start inflating");
+    struct Ender {
+        z_stream& z;
+        ~Ender() { inflateEnd(&z); }
+    } ender{z};
+    // zlib only reads through next_in; its pointer is not const.
+    z.next_in = const_cast<std::uint8_t*>(raw);
+    std::size_t inLeft = rawSize;
+    std::size_t produced = 0;
+    // One inflate call over whatever input is left (zlib counts in 32 bits). Z_BUF_ERROR
+    // means the input has run out: libzip ends the member there too.
+    auto step = [&](std::uint8_t* to, std::size_t room) {
+        const auto in = static_cast<uInt>(std::min<std::size_t>(inLeft, 1u << 30));
+        const auto outRoom = static_cast<uInt>(std::min<std::size_t>(room, 1u << 30));
+        z.avail_in = in;
+        z.next_out = to;
+        z.avail_out = outRoom;
+        const int ret = inflate(&z, Z_NO_FLUSH);
+        inLeft -= in - z.avail_in;
+        produced = outRoom - z.avail_out;
+        if (ret == Z_DATA_ERROR || ret == Z_NEED_DICT || ret == Z_MEM_ERROR ||
+            ret == Z_STREAM_ERROR || (ret == Z_BUF_ERROR && inLeft > 0))
+            m.fail(std::string("damaged member (") + (z.msg ? z.msg : "inflate failed") + ")");
+        return ret;
+    };
+    std::size_t total = 0;
+    int ret = Z_OK;
+    while (total < m.size && ret != Z_STREAM_END && ret != Z_BUF_ERROR) {
+        if (total == out.size())
+            out.resize(static_cast<std::size_t>(
+                std::min<std::uint64_t>(m.size, std::max<std::size_t>(out.size() * 2, 4096))));
+        ret = step(out.data() + total, out.size() - total);
+        total += produced;
+    }
+    if (total < m.size) m.endsEarly(total);
+    // Every claimed byte is there; libzip reads on to the end of the stream or of its input.
+    while (ret != Z_STREAM_END && ret != Z_BUF_ERROR) {
+        std::uint8_t extra;
+        ret = step(&extra, 1);
+        if (produced > 0) m.holdsMore();
+    }
+    out.resize(total);
+    return out;
+}
+
+// Reads a member through libzip's own decompressing read, to its end (where libzip checks
+// the CRC), taking no byte past the claimed size.
+Bytes readThroughLibzip(const Member& m, const Archive& archive, zip_uint64_t index, bool stored) {
+    zip_file_t* file = zip_fopen_index(archive.zip, index, 0);
+    if (!file) m.fail(std::string("cannot open member (") + zip_strerror(archive.zip) + ")");
+    struct Closer {
+        zip_file_t* f;
+        ~Closer() { zip_fclose(f); }
+    } closer{file};
+    Bytes out(firstRoom(m.size, archive.image.size(), stored));
+    const auto limit = static_cast<std::size_t>(m.size) + 1;  // one byte more tells
+    std::size_t total = 0;
+    for (;;) {
+        if (total == out.size())
+            out.resize(std::min(limit, std::max<std::size_t>(out.size() * 2, 4096)));
+        const zip_int64_t n = zip_fread(file, out.data() + total, out.size() - total);
+        if (n < 0)
+            m.fail(std::string("damaged member (") + zip_error_strerror(zip_file_get_error(file)) +
+                   ")");
+        if (n == 0) break;
+        total += static_cast<std::size_t>(n);
+        if (total > m.size) m.holdsMore();
+    }
+    if (total < m.size) m.endsEarly(total);
+    out.resize(total);
+    return out;
+}
 
 const Archive& cached(const std::string& archivePath) {
     auto it = cache.find(archivePath);
@@ -244,24 +337,6 @@ std::string memberName(const std::string& path, const std::string& archivePath) 
         path[base.size()] == '/')
         return path.substr(base.size() + 1);
     return path;
-}
-
-std::uint32_t checksum(const std::uint8_t* data, std::size_t size, std::uint32_t crc) {
-#ifdef ALGO_X86
-    if (cpu::hasCarrylessMultiply() && size >= 64) {
-        const std::size_t whole = size & ~std::size_t{15};
-        crc = ~foldCrc(data, whole, ~crc);
-        data += whole;
-        size -= whole;
-    }
-#endif
-    while (size > 0) {  // zlib takes its length as a 32-bit unsigned
-        const auto n = static_cast<uInt>(std::min<std::size_t>(size, 1u << 30));
-        crc = static_cast<std::uint32_t>(::crc32(crc, data, n));
-        data += n;
-        size -= n;
-    }
-    return crc;
 }
 
 void xorWithKey(std::uint8_t* data, std::size_t size, const std::string& key) {
@@ -333,7 +408,7 @@ void loadArchiveImage(const std::string& archivePath, Bytes image, const std::st
 }
 
 void loadArchive(const std::string& archivePath, const std::string& forMember) {
-    if (!fileExists(archivePath)) throw SReadException("zipがないです。", archivePath);
+    if (!isFile(archivePath)) throw SReadException("zipがないです。", archivePath);
     if (cache.count(archivePath)) return;
     loadArchiveImage(archivePath, readWholeFile(archivePath), forMember);
 }
@@ -369,123 +444,25 @@ Bytes extractMember(const std::string& archivePath, const std::string& member) {
 
     if (!(st.valid & ZIP_STAT_CRC)) damaged(archivePath, member, "incomplete directory entry");
 
-    auto endsEarly = [&](std::size_t total) {
-        damaged(archivePath, member,
-                "member ends after " + std::to_string(total) + " of its " +
-                    std::to_string(st.size) + " bytes");
-    };
-    auto holdsMore = [&] {
-        damaged(archivePath, member,
-                "member holds more than its stored size of " + std::to_string(st.size) + " bytes");
-    };
+    // Straight from the image where the archive leaves no doubt which bytes libzip would read,
+    // otherwise through libzip's own reading; either way held to the entry's size and CRC.
     const std::uint64_t size = st.size;
-
-    // The stored bytes: straight from the image where the directory locates them plainly,
-    // otherwise as libzip reads them. Either way they are expanded and checked here, without
-    // libzip's chunked copies and its slower checksum.
+    const Member m{archivePath, member, size};
     const std::uint8_t* raw = nullptr;
-    std::size_t rawSize = 0;
-    std::unique_ptr<std::uint8_t[]> rawCopy;
-    Bytes out;
     if (st.valid & ZIP_STAT_COMP_SIZE)
         raw = storedBytes(archive.image, archive.localHeader[index], st.comp_size);
+    Bytes out;
     if (raw) {
-        rawSize = static_cast<std::size_t>(st.comp_size);
-        if (st.comp_method == ZIP_CM_STORE) out.assign(raw, raw + rawSize);
+        ++counts.direct;
+        if (st.comp_method == ZIP_CM_STORE)
+            out.assign(raw, raw + size);
+        else
+            out = inflateMember(m, raw, static_cast<std::size_t>(st.comp_size));
     } else {
-        zip_file_t* file = zip_fopen_index(archive.zip, index, ZIP_FL_COMPRESSED);
-        if (!file)
-            damaged(archivePath, member,
-                    std::string("cannot open member (") + zip_strerror(archive.zip) + ")");
-        struct Closer {
-            zip_file_t* f;
-            ~Closer() { zip_fclose(f); }
-        } closer{file};
-        // Up to `limit` raw bytes; fewer only where the archive ends.
-        auto readRaw = [&](std::uint8_t* to, std::size_t limit) {
-            std::size_t total = 0;
-            while (total < limit) {
-                zip_int64_t n = zip_fread(file, to + total, limit - total);
-                if (n < 0)
-                    damaged(archivePath, member,
-                            std::string("damaged member (") +
-                                zip_error_strerror(zip_file_get_error(file)) + ")");
-                if (n == 0) break;
-                total += static_cast<std::size_t>(n);
-            }
-            return total;
-        };
-        // No member can hold more raw bytes than the archive itself.
-        const auto limit = static_cast<std::size_t>(std::min<std::uint64_t>(
-            st.valid & ZIP_STAT_COMP_SIZE ? st.comp_size : size, archive.image.size()));
-        if (st.comp_method == ZIP_CM_STORE) {
-            out.resize(std::min(static_cast<std::size_t>(size), limit));
-            out.resize(readRaw(out.data(), out.size()));
-        } else {
-            rawCopy = std::make_unique_for_overwrite<std::uint8_t[]>(limit ? limit : 1);
-            rawSize = readRaw(rawCopy.get(), limit);
-            raw = rawCopy.get();
-        }
+        ++counts.throughLibzip;
+        out = readThroughLibzip(m, archive, index, st.comp_method == ZIP_CM_STORE);
     }
-
-    if (st.comp_method == ZIP_CM_STORE) {
-        if (out.size() < size) endsEarly(out.size());
-    } else {
-        // Deflate cannot expand more than 1032:1, so a larger claim is not taken at its word.
-        std::uint64_t prealloc = std::min(size, kTrustedPrealloc);
-        if (rawSize < prealloc / 1032)
-            prealloc = std::min<std::uint64_t>(size, rawSize * 1032 + 4096);
-        out.resize(static_cast<std::size_t>(prealloc));
-
-        z_stream z{};
-        if (inflateInit2(&z, -MAX_WBITS) != Z_OK)
-            damaged(archivePath, member, "cannot start inflating");
-        struct Ender {
-            z_stream& z;
-            ~Ender() { inflateEnd(&z); }
-        } ender{z};
-        // zlib only reads through next_in; its pointer is not const.
-        z.next_in = const_cast<std::uint8_t*>(raw);
-        std::size_t inLeft = rawSize;
-        std::size_t total = 0;
-        bool stuck = false;
-        // One inflate call over whatever input is left; zlib counts in 32 bits.
-        auto step = [&](std::uint8_t* to, std::size_t room) {
-            const auto in = static_cast<uInt>(std::min<std::size_t>(inLeft, 1u << 30));
-            const auto outRoom = static_cast<uInt>(std::min<std::size_t>(room, 1u << 30));
-            z.avail_in = in;
-            z.next_out = to;
-            z.avail_out = outRoom;
-            const int ret = inflate(&z, Z_NO_FLUSH);
-            stuck = in == z.avail_in && outRoom == z.avail_out;
-            inLeft -= in - z.avail_in;
-            if (ret == Z_DATA_ERROR || ret == Z_NEED_DICT || ret == Z_MEM_ERROR ||
-                ret == Z_STREAM_ERROR)
-                damaged(archivePath, member,
-                        std::string("damaged member (") + (z.msg ? z.msg : "inflate failed") + ")");
-            return std::pair<int, std::size_t>(ret, outRoom - z.avail_out);
-        };
-        int ret = Z_OK;
-        while (ret != Z_STREAM_END && total < size) {
-            if (total == out.size())
-                out.resize(static_cast<std::size_t>(std::min<std::uint64_t>(size, out.size() * 2)));
-            const auto [r, produced] = step(out.data() + total, out.size() - total);
-            ret = r;
-            total += produced;
-            if (ret != Z_STREAM_END && (stuck || (produced == 0 && inLeft == 0))) endsEarly(total);
-        }
-        if (ret != Z_STREAM_END) {
-            // Every claimed byte is there: the stream must end now, without one byte more.
-            std::uint8_t extra;
-            const auto [r, produced] = step(&extra, 1);
-            if (produced > 0) holdsMore();
-            if (r != Z_STREAM_END)
-                damaged(archivePath, member, "damaged member (the compressed data does not end)");
-        }
-        if (total < size) endsEarly(total);
-        out.resize(total);
-    }
-    if (checksum(out.data(), out.size()) != st.crc)
+    if (crc32(out.data(), out.size()) != st.crc)
         damaged(archivePath, member, "damaged member (CRC error)");
     return out;
 }
@@ -502,6 +479,10 @@ void clearCache() {
     cache.clear();
 }
 
+ReadCounts readCounts() {
+    return counts;
+}
+
 void moduleStart() {
     log("Strongread ctor ..");
     extensions.insert("zip");
@@ -510,7 +491,14 @@ void moduleStart() {
 }  // namespace strongread
 
 Bytes read(const std::string& path) {
-    if (strongread::fileExists(path)) return strongread::readWholeFile(path);
+    switch (strongread::entryAt(path)) {
+        case strongread::Entry::file:
+            return strongread::readWholeFile(path);
+        case strongread::Entry::directory:
+            strongread::isADirectory(path);
+        case strongread::Entry::none:
+            break;
+    }
     std::optional<std::string> archive = strongread::findArchive(path);
     if (!archive) throw SReadException("スキャンしてもファイルがありません。[" + path + "]");
     std::string member = strongread::memberName(path, *archive);
@@ -524,7 +512,9 @@ std::istringstream openStream(const std::string& path) {
 }
 
 bool exists(const std::string& path) {
-    if (strongread::fileExists(path)) return true;
+    // An entry at the path is what `read` takes, and a directory is nothing it can return.
+    if (const auto entry = strongread::entryAt(path); entry != strongread::Entry::none)
+        return entry == strongread::Entry::file;
     std::optional<std::string> archive = strongread::findArchive(path);
     if (!archive) return false;
     std::string member = strongread::memberName(path, *archive);

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "algo/file/logger.hpp"
+#include "algo/file/private/archive.hpp"
 #include "algo/file/strongread.hpp"
 
 namespace sr = algo::strongread;
