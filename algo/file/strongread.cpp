@@ -171,7 +171,8 @@ bool isFile(const std::string& path) {
 }
 
 Bytes readWholeFile(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO left where a file should be cannot stall the open.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) throw std::runtime_error(path + ": cannot open (" + std::strerror(errno) + ")");
     struct Closer {
         int fd;
@@ -181,6 +182,8 @@ Bytes readWholeFile(const std::string& path) {
     if (::fstat(fd, &st) != 0)
         throw std::runtime_error(path + ": cannot read (" + std::strerror(errno) + ")");
     if (S_ISDIR(st.st_mode)) isADirectory(path);
+    // A FIFO or a device (a link to /dev/zero, say) would block or never end.
+    if (!S_ISREG(st.st_mode)) throw SReadException(path + ": is not a regular file");
     Bytes out(st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 4096);
     std::size_t total = 0;
     for (;;) {

@@ -1,5 +1,7 @@
 #include "algo/file/strongread.hpp"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 #include <zip.h>
 #include <zlib.h>
@@ -293,6 +295,17 @@ TEST(Lookup, ADirectoryIsNothingToRead) {
     fs::create_directories("l8/data/sub.zip");
     EXPECT_TRUE(algo::exists("l8/data/sub/x.bmp"));
     EXPECT_EQ(asString(algo::read("l8/data/sub/x.bmp")), "x");
+}
+
+TEST(Lookup, AFifoOrADeviceIsRefusedNotWaitedOn) {
+    fs::create_directories("l9");
+    ASSERT_EQ(::mkfifo("l9/map1.bmp", 0600), 0);
+    fs::create_symlink("/dev/zero", "l9/map2.bmp");
+    for (const char* path : {"l9/map1.bmp", "l9/map2.bmp"}) {
+        SCOPED_TRACE(path);
+        std::string e = errorOf([&] { algo::read(path); });
+        EXPECT_NE(e.find(std::string(path) + ": is not a regular file"), std::string::npos) << e;
+    }
 }
 
 TEST(Lookup, OpenStreamStartsAtZeroWithEveryByte) {
