@@ -101,10 +101,6 @@ class Texture {
 namespace texture {
 // Software surfaces (true) or hardware ones; the display reads it too.
 extern bool softwareSurface;
-// The widest vector instructions the engine's own keyed copies may use: 0 none, 1 SSE2,
-// 2 AVX2, 3 AVX-512 (the default), always within what the processor has. For tests, so every
-// variant is held to SDL's bytes on a machine that would pick only one.
-extern int vectorLevel;
 void moduleStart();
 void moduleEnd();
 }  // namespace texture
