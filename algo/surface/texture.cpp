@@ -318,6 +318,12 @@ std::uint8_t Texture::bitsPerPixel() const {
     return s ? s->format->BitsPerPixel : 0;
 }
 
+bool Texture::sameFormat(const Texture& other) const {
+    const SDL_Surface* a = surface();
+    const SDL_Surface* b = other.surface();
+    return a && b && blit::sameDirectFormat(a->format, b->format);
+}
+
 namespace texture {
 
 void moduleStart() {

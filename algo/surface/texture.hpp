@@ -87,6 +87,10 @@ class Texture {
     virtual std::uint8_t bytesPerPixel() const;
     virtual std::uint8_t bitsPerPixel() const;
     virtual SDL_Surface* surface() const { return surface_; }
+    /// True when both hold a picture in one direct-colour format (no palette; equal depth and
+    /// channel masks), so a draw between them converts nothing: a picture after
+    /// toDisplayFormat and the screen, say. False while either is empty.
+    bool sameFormat(const Texture& other) const;
 
   protected:
     // For targets whose surface belongs to SDL: give it up without freeing it.

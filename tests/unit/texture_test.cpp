@@ -167,6 +167,10 @@ TEST(Texture, CreateUsesTheScreenFormatAndEmptyTexturesAreRefused) {
     EXPECT_GE(t.pitch(), 40);
     EXPECT_EQ(t.surface()->format->Rmask, screen().surface()->format->Rmask);
     EXPECT_EQ(pixels::at(t, 19, 9), kBlue);
+    EXPECT_TRUE(t.sameFormat(screen()));
+    algo::Texture fifteen;
+    fifteen.setSurface(SDL_CreateRGBSurface(SDL_SWSURFACE, 4, 4, 15, 0x7C00, 0x03E0, 0x001F, 0));
+    EXPECT_FALSE(fifteen.sameFormat(t));
 
     algo::Texture moved(std::move(t));
     EXPECT_EQ(t.surface(), nullptr);
@@ -175,6 +179,8 @@ TEST(Texture, CreateUsesTheScreenFormatAndEmptyTexturesAreRefused) {
     algo::Texture empty;
     EXPECT_EQ(empty.width(), 0);
     EXPECT_EQ(empty.pitch(), 0);
+    EXPECT_FALSE(empty.sameFormat(moved));
+    EXPECT_FALSE(moved.sameFormat(empty));
     expectSDLError([&] { empty.fill(1, 2, 3); }, "塗りつぶし失敗。");
     expectSDLError([&] { empty.setAlpha(3); }, "アルファブレンディングの設定に失敗。");
     expectSDLError([&] { empty.lock(); }, "サーフェスのロックに失敗。");
@@ -200,6 +206,7 @@ TEST(Texture, EightBitKeyFromTheTopLeftPixelMakesThatIndexTransparent) {
     t.setColorKeyFromPixel(true);
     EXPECT_TRUE(t.surface()->flags & SDL_SRCCOLORKEY);
     EXPECT_EQ(t.surface()->format->colorkey, 0u);
+    EXPECT_FALSE(t.sameFormat(t));  // palette pictures are mapped through their palette
 
     auto dst = blank(8, 8, kWhite);
     t.draw(nullptr, dst, 2, 2);
