@@ -134,6 +134,11 @@ bool SceneGame_::refreshLayer(algo::Texture& screen) {
     if (screen.bitsPerPixel() <= 8) return false;
     if (!layerValid_ || layer_.width() != screen.width() || layer_.height() != screen.height() ||
         !layer_.sameFormat(screen)) {
+        // The keyed sheets take the screen's format once: their tiles and actors are then
+        // plain keyed copies, the very bytes of SDL's blit from the palette, several times
+        // faster.
+        for (algo::Texture* sheet : {&mapTexture(), &charaTexture()})
+            if (!sheet->sameFormat(screen)) sheet->toDisplayFormat();
         layer_.create(screen.width(), screen.height());
         layer_.fill(255, 255, 255);
         drawTiles(layer_, 0, kGridSize - 1, 0, kGridSize - 1);
