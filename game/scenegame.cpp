@@ -129,22 +129,17 @@ void SceneGame_::drawTiles(algo::Texture& target, int fromColumn, int toColumn, 
     }
 }
 
-namespace {
-bool sameShape(const SDL_Surface* a, const SDL_Surface* b) {
-    const SDL_PixelFormat* f = a->format;
-    const SDL_PixelFormat* g = b->format;
-    return a->w == b->w && a->h == b->h && f->BitsPerPixel == g->BitsPerPixel &&
-           f->BytesPerPixel == g->BytesPerPixel && f->Rmask == g->Rmask && f->Gmask == g->Gmask &&
-           f->Bmask == g->Bmask && f->Amask == g->Amask;
-}
-}  // namespace
-
 bool SceneGame_::refreshLayer(algo::Texture& screen) {
-    const SDL_Surface* s = screen.surface();
     // A palette screen would map the layer's colours through a second palette: draw plainly.
-    if (!s || s->format->BitsPerPixel <= 8) return false;
-    if (!layerValid_ || !layer_.surface() || !sameShape(layer_.surface(), s)) {
-        layer_.create(s->w, s->h);
+    if (screen.bitsPerPixel() <= 8) return false;
+    if (!layerValid_ || layer_.width() != screen.width() || layer_.height() != screen.height() ||
+        !layer_.sameFormat(screen)) {
+        // The keyed sheets take the screen's format once: their tiles and actors are then
+        // plain keyed copies, the very bytes of SDL's blit from the palette, several times
+        // faster.
+        for (algo::Texture* sheet : {&mapTexture(), &charaTexture()})
+            if (!sheet->sameFormat(screen)) sheet->toDisplayFormat();
+        layer_.create(screen.width(), screen.height());
         layer_.fill(255, 255, 255);
         drawTiles(layer_, 0, kGridSize - 1, 0, kGridSize - 1);
         shown_ = map_;

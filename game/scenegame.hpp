@@ -54,8 +54,9 @@ class SceneGame_ : public algo::Scene, public basic::Singleton<SceneGame_> {
     SceneGame_();
 
     void drawTiles(algo::Texture& target, int fromColumn, int toColumn, int fromRow, int toRow);
-    // Brings the layer up to the grid: whole when it is new or the screen changed, otherwise
-    // only the cells whose code differs from the one it shows.
+    // Brings the layer up to the grid: whole when it is new or the screen changed (the keyed
+    // sheets then take the screen's format too), otherwise only the cells whose code differs
+    // from the one it shows.
     bool refreshLayer(algo::Texture& screen);
     void drawOver(algo::Texture& screen);
 

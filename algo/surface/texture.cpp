@@ -4,15 +4,13 @@
 #include <SDL_image.h>
 #include <SDL_rotozoom.h>
 
-#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <utility>
 
-
 #include "algo/file/logger.hpp"
-#include "algo/system/private/cpu.hpp"
 #include "algo/file/strongread.hpp"
+#include "algo/surface/private/blit.hpp"
 #include "algo/system/sdlinit.hpp"
 #include "basic/assert.hpp"
 
@@ -20,7 +18,6 @@ namespace algo {
 
 namespace texture {
 bool softwareSurface = true;
-int vectorLevel = 3;
 namespace {
 // Holds the zoomed or rotated picture for the length of one call.
 std::unique_ptr<Texture> scratch;
@@ -29,200 +26,9 @@ std::unique_ptr<Texture> scratch;
 
 namespace {
 
-bool mustLock(const SDL_Surface* s) {
-    return s->offset != 0 || (s->flags & (SDL_HWSURFACE | SDL_ASYNCBLIT | SDL_RLEACCEL)) != 0;
-}
-
 Texture& scratchTexture() {
     BASIC_ASSERT(texture::scratch != nullptr, "texture module not started");
     return *texture::scratch;
-}
-
-// Surfaces whose pixels the engine may touch directly, as SDL would: plain memory, not
-// locked, not run-length encoded.
-bool plainMemory(const SDL_Surface* s) {
-    return s->pixels && s->offset == 0 && s->locked == 0 &&
-           (s->flags & (SDL_HWSURFACE | SDL_ASYNCBLIT | SDL_RLEACCEL)) == 0;
-}
-
-// Keyed copy of one row of 16-bit pixels: a pixel equal to the key is left out.
-void keyedRow16Scalar(const Uint16* s, Uint16* d, int w, Uint32 key) {
-    for (int i = 0; i < w; ++i)
-        if (s[i] != key) d[i] = s[i];
-}
-
-#ifdef ALGO_X86
-__attribute__((target("avx2"))) void keyedRows16Avx2(const Uint8* src, int srcPitch, Uint8* dst,
-                                                     int dstPitch, int w, int h, Uint16 key) {
-    const __m256i k = _mm256_set1_epi16(static_cast<short>(key));
-    for (int y = 0; y < h; ++y, src += srcPitch, dst += dstPitch) {
-        const auto* s = reinterpret_cast<const Uint16*>(src);
-        auto* d = reinterpret_cast<Uint16*>(dst);
-        int i = 0;
-        for (; i + 16 <= w; i += 16) {
-            const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
-            const __m256i o = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
-            const __m256i keyed = _mm256_cmpeq_epi16(v, k);
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), _mm256_blendv_epi8(v, o, keyed));
-        }
-        keyedRow16Scalar(s + i, d + i, w - i, key);
-    }
-}
-
-// Masked stores: the target is never read back, so a tile overlapping the one just drawn
-// does not wait on its stores.
-__attribute__((target("avx2,avx512bw,avx512vl"))) void keyedRows16Avx512(const Uint8* src,
-                                                                         int srcPitch, Uint8* dst,
-                                                                         int dstPitch, int w, int h,
-                                                                         Uint16 key) {
-    const __m256i k = _mm256_set1_epi16(static_cast<short>(key));
-    const int tail = w % 16;
-    const auto tailMask = static_cast<__mmask16>((1u << tail) - 1);
-    for (int y = 0; y < h; ++y, src += srcPitch, dst += dstPitch) {
-        const auto* s = reinterpret_cast<const Uint16*>(src);
-        auto* d = reinterpret_cast<Uint16*>(dst);
-        int i = 0;
-        for (; i + 16 <= w; i += 16) {
-            const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
-            _mm256_mask_storeu_epi16(d + i, _mm256_cmpneq_epi16_mask(v, k), v);
-        }
-        if (tail) {
-            const __m256i v = _mm256_maskz_loadu_epi16(tailMask, s + i);
-            _mm256_mask_storeu_epi16(d + i, _mm256_mask_cmpneq_epi16_mask(tailMask, v, k), v);
-        }
-    }
-}
-
-void keyedRows16Sse2(const Uint8* src, int srcPitch, Uint8* dst, int dstPitch, int w, int h,
-                     Uint16 key) {
-    const __m128i k = _mm_set1_epi16(static_cast<short>(key));
-    for (int y = 0; y < h; ++y, src += srcPitch, dst += dstPitch) {
-        const auto* s = reinterpret_cast<const Uint16*>(src);
-        auto* d = reinterpret_cast<Uint16*>(dst);
-        int i = 0;
-        for (; i + 8 <= w; i += 8) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-            const __m128i o = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
-            const __m128i keyed = _mm_cmpeq_epi16(v, k);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i),
-                             _mm_or_si128(_mm_and_si128(keyed, o), _mm_andnot_si128(keyed, v)));
-        }
-        keyedRow16Scalar(s + i, d + i, w - i, key);
-    }
-}
-#endif
-
-void keyedRows16(const Uint8* src, int srcPitch, Uint8* dst, int dstPitch, int w, int h,
-                 Uint32 key) {
-    if (key > 0xFFFF) {  // no 16-bit pixel can equal it: every pixel is copied
-        for (int y = 0; y < h; ++y)
-            std::memcpy(dst + y * dstPitch, src + y * srcPitch, static_cast<std::size_t>(w) * 2);
-        return;
-    }
-#ifdef ALGO_X86
-    if (texture::vectorLevel >= 3 && cpu::hasAvx512bw())
-        keyedRows16Avx512(src, srcPitch, dst, dstPitch, w, h, static_cast<Uint16>(key));
-    else if (texture::vectorLevel >= 2 && cpu::hasAvx2())
-        keyedRows16Avx2(src, srcPitch, dst, dstPitch, w, h, static_cast<Uint16>(key));
-    else if (texture::vectorLevel >= 1)
-        keyedRows16Sse2(src, srcPitch, dst, dstPitch, w, h, static_cast<Uint16>(key));
-    else
-        for (int y = 0; y < h; ++y)
-            keyedRow16Scalar(reinterpret_cast<const Uint16*>(src + y * srcPitch),
-                             reinterpret_cast<Uint16*>(dst + y * dstPitch), w, key);
-#else
-    for (int y = 0; y < h; ++y)
-        keyedRow16Scalar(reinterpret_cast<const Uint16*>(src + y * srcPitch),
-                         reinterpret_cast<Uint16*>(dst + y * dstPitch), w, key);
-#endif
-}
-
-bool sameDirectFormat(const SDL_PixelFormat* a, const SDL_PixelFormat* b) {
-    return !a->palette && !b->palette && a->BitsPerPixel == b->BitsPerPixel &&
-           a->BytesPerPixel == b->BytesPerPixel && a->Rmask == b->Rmask && a->Gmask == b->Gmask &&
-           a->Bmask == b->Bmask && a->Amask == b->Amask;
-}
-
-// The blits a frame is made of, done here: a picture already in the target's format, without
-// alpha, copied whole or with its colour key, clipped exactly as SDL_UpperBlit clips.
-// Anything else (conversions, blending, locked or encoded surfaces) is left to SDL; false
-// then.
-bool directBlit(SDL_Surface* from, const SDL_Rect* srcRect, SDL_Surface* to, int x, int y) {
-    if (from == to || !plainMemory(from) || !plainMemory(to)) return false;
-    const SDL_PixelFormat* f = from->format;
-    if (!sameDirectFormat(f, to->format) || f->Amask != 0 || (from->flags & SDL_SRCALPHA))
-        return false;
-    const bool keyed = (from->flags & SDL_SRCCOLORKEY) != 0;
-    const int bpp = f->BytesPerPixel;
-    if (!(bpp == 2 || (bpp == 4 && !keyed))) return false;
-
-    int srcX = 0, srcY = 0, w = from->w, h = from->h;
-    if (srcRect) {
-        srcX = srcRect->x;
-        w = srcRect->w;
-        if (srcX < 0) {
-            w += srcX;
-            x -= srcX;
-            srcX = 0;
-        }
-        w = std::min(w, from->w - srcX);
-        srcY = srcRect->y;
-        h = srcRect->h;
-        if (srcY < 0) {
-            h += srcY;
-            y -= srcY;
-            srcY = 0;
-        }
-        h = std::min(h, from->h - srcY);
-    }
-    const SDL_Rect& clip = to->clip_rect;
-    if (const int dx = clip.x - x; dx > 0) {
-        w -= dx;
-        x += dx;
-        srcX += dx;
-    }
-    if (const int dx = x + w - clip.x - clip.w; dx > 0) w -= dx;
-    if (const int dy = clip.y - y; dy > 0) {
-        h -= dy;
-        y += dy;
-        srcY += dy;
-    }
-    if (const int dy = y + h - clip.y - clip.h; dy > 0) h -= dy;
-    if (w <= 0 || h <= 0) return true;
-
-    const auto* src = static_cast<const Uint8*>(from->pixels) + srcY * from->pitch + srcX * bpp;
-    auto* dst = static_cast<Uint8*>(to->pixels) + y * to->pitch + x * bpp;
-    if (keyed) {
-        keyedRows16(src, from->pitch, dst, to->pitch, w, h, f->colorkey);
-    } else {
-        for (int row = 0; row < h; ++row)
-            std::memcpy(dst + row * to->pitch, src + row * from->pitch,
-                        static_cast<std::size_t>(w) * bpp);
-    }
-    return true;
-}
-
-// SDL_FillRect of the clip rectangle, for 2- and 4-byte pixels in plain memory.
-bool directFill(SDL_Surface* s, Uint32 pixel) {
-    if (!plainMemory(s) || s->format->palette) return false;
-    const int bpp = s->format->BytesPerPixel;
-    if (bpp != 2 && bpp != 4) return false;
-    const SDL_Rect& clip = s->clip_rect;
-    if (clip.w <= 0 || clip.h <= 0) return true;
-    auto* first = static_cast<Uint8*>(s->pixels) + clip.y * s->pitch + clip.x * bpp;
-    const auto bytes = static_cast<std::size_t>(clip.w) * bpp;
-    const Uint8 low = static_cast<Uint8>(pixel);
-    const bool oneByte = bpp == 2 ? (pixel & 0xFFFF) == low * 0x0101u : pixel == low * 0x01010101u;
-    if (oneByte) {
-        for (int y = 0; y < clip.h; ++y) std::memset(first + y * s->pitch, low, bytes);
-        return true;
-    }
-    if (bpp == 2)
-        std::fill_n(reinterpret_cast<Uint16*>(first), clip.w, static_cast<Uint16>(pixel));
-    else
-        std::fill_n(reinterpret_cast<Uint32*>(first), clip.w, pixel);
-    for (int y = 1; y < clip.h; ++y) std::memcpy(first + y * s->pitch, first, bytes);
-    return true;
 }
 
 // Frees the scratch picture however the blit ends.
@@ -296,7 +102,7 @@ void Texture::fill(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
     SDL_Surface* s = surface();
     if (!s) throw SDLError("塗りつぶし失敗。");
     const Uint32 pixel = SDL_MapRGB(s->format, r, g, b);
-    if (!directFill(s, pixel) && SDL_FillRect(s, nullptr, pixel) != 0)
+    if (!blit::fill(s, pixel) && SDL_FillRect(s, nullptr, pixel) != 0)
         throw SDLError("塗りつぶし失敗。");
 }
 
@@ -358,7 +164,7 @@ void Texture::blitFrom(const SDL_Rect* srcRect, Texture& src, std::int16_t x, st
     SDL_Surface* from = src.surface();
     SDL_Surface* to = surface();
     if (!from || !to) throw SDLError("error SDL_BlitSurface");
-    if (directBlit(from, srcRect, to, x, y)) return;
+    if (blit::copy(from, srcRect, to, x, y)) return;
     // SDL may write through its rectangles; the caller's stay untouched.
     SDL_Rect s = srcRect ? *srcRect : SDL_Rect{};
     SDL_Rect d{x, y, 0, 0};
@@ -422,13 +228,13 @@ void Texture::setClipRect(const SDL_Rect* rect) {
 std::span<std::uint8_t> Texture::lock() {
     SDL_Surface* s = surface();
     if (!s) throw SDLError("サーフェスのロックに失敗。");
-    if (mustLock(s) && SDL_LockSurface(s) != 0) throw SDLError("サーフェスのロックに失敗。");
+    if (blit::mustLock(s) && SDL_LockSurface(s) != 0) throw SDLError("サーフェスのロックに失敗。");
     return {static_cast<std::uint8_t*>(s->pixels), static_cast<std::size_t>(s->pitch) * s->h};
 }
 
 void Texture::unlock() {
     SDL_Surface* s = surface();
-    if (s && mustLock(s)) SDL_UnlockSurface(s);
+    if (s && blit::mustLock(s)) SDL_UnlockSurface(s);
 }
 
 void Texture::toDisplayFormat() {
@@ -510,6 +316,12 @@ std::uint8_t Texture::bytesPerPixel() const {
 std::uint8_t Texture::bitsPerPixel() const {
     SDL_Surface* s = surface();
     return s ? s->format->BitsPerPixel : 0;
+}
+
+bool Texture::sameFormat(const Texture& other) const {
+    const SDL_Surface* a = surface();
+    const SDL_Surface* b = other.surface();
+    return a && b && blit::sameDirectFormat(a->format, b->format);
 }
 
 namespace texture {

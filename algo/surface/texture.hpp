@@ -87,6 +87,10 @@ class Texture {
     virtual std::uint8_t bytesPerPixel() const;
     virtual std::uint8_t bitsPerPixel() const;
     virtual SDL_Surface* surface() const { return surface_; }
+    /// True when both hold a picture in one direct-colour format (no palette; equal depth and
+    /// channel masks), so a draw between them converts nothing: a picture after
+    /// toDisplayFormat and the screen, say. False while either is empty.
+    bool sameFormat(const Texture& other) const;
 
   protected:
     // For targets whose surface belongs to SDL: give it up without freeing it.
@@ -101,10 +105,6 @@ class Texture {
 namespace texture {
 // Software surfaces (true) or hardware ones; the display reads it too.
 extern bool softwareSurface;
-// The widest vector instructions the engine's own keyed copies may use: 0 none, 1 SSE2,
-// 2 AVX2, 3 AVX-512 (the default), always within what the processor has. For tests, so every
-// variant is held to SDL's bytes on a machine that would pick only one.
-extern int vectorLevel;
 void moduleStart();
 void moduleEnd();
 }  // namespace texture

@@ -1,6 +1,7 @@
 // Every play frame of a long run (a game over on level 3, then the whole game through the
 // recorded solutions: deaths, stars taken, vanishing tiles and every curtain) must be the very
-// frame that the plain tile-by-tile drawing gives, byte for byte.
+// frame that the plain tile-by-tile drawing gives, byte for byte, with the keyed sheets as
+// they were loaded: the game draws from copies converted to the screen's format.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -10,11 +11,13 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "algo/game/scene.hpp"
 #include "algo/input/keyboard.hpp"
 #include "algo/surface/display.hpp"
+#include "algo/surface/texture.hpp"
 #include "algo/timer/fps.hpp"
 #include "game/main.hpp"
 #include "game/rabbit.hpp"
@@ -52,7 +55,12 @@ struct Compare : game::PassObserver {
         const auto* pixels = static_cast<const std::uint8_t*>(s->pixels);
         const std::size_t size = static_cast<std::size_t>(s->pitch) * s->h;
         frame.assign(pixels, pixels + size);
+        if (game::mapTexture().sameFormat(algo::Display_::instance())) ++converted;
+        std::swap(game::mapTexture(), loadedMap);
+        std::swap(game::charaTexture(), loadedChara);
         play.drawPlain();
+        std::swap(game::mapTexture(), loadedMap);
+        std::swap(game::charaTexture(), loadedChara);
         ++compared;
         if (play.rest() < 0) ++curtain;
         if (algo::ActorTable<game::DeadRabbit>::liveCount() > 0) ++withCorpse;
@@ -63,7 +71,9 @@ struct Compare : game::PassObserver {
     game::ScriptCursor cursor;
     std::span<std::uint8_t, algo::kKeyCount> keys = algo::keyboard::scriptedKeys();
     std::vector<std::uint8_t> frame;
-    long pass = 0, compared = 0, curtain = 0, withCorpse = 0, firstDifference = 0;
+    // The sheets as the game loads them: 8-bit, keyed, drawn by SDL's converting blit.
+    algo::Texture loadedMap, loadedChara;
+    long pass = 0, compared = 0, curtain = 0, withCorpse = 0, firstDifference = 0, converted = 0;
     bool sawClear = false, sawGameOver = false;
 };
 
@@ -76,6 +86,12 @@ TEST(Frames, EveryPlayFrameMatchesThePlainTileByTileDrawing) {
     const auto steps = game::parseScript(text, "frames");
 
     Compare compare(steps);
+    for (auto [sheet, path] : {std::pair{&compare.loadedMap, "data/map.bmp"},
+                               std::pair{&compare.loadedChara, "data/chara.bmp"}}) {
+        sheet->loadimg(path);
+        sheet->setColorKeyFromPixel(true);
+        ASSERT_EQ(sheet->bitsPerPixel(), 8) << path;
+    }
     algo::fps::setClock(algo::fps::steppedClock());
     int status = -1;
     {
@@ -95,6 +111,8 @@ TEST(Frames, EveryPlayFrameMatchesThePlainTileByTileDrawing) {
     EXPECT_TRUE(compare.sawGameOver);
     EXPECT_TRUE(compare.sawClear) << "the solutions no longer finish the game";
     EXPECT_GE(compare.compared, 2000);
+    EXPECT_EQ(compare.converted, compare.compared)
+        << "the play scene drew from its sheets as loaded";
     EXPECT_GE(compare.curtain, 8 * 60);
     EXPECT_GT(compare.withCorpse, 0);
     testenv::report("%ld play frames compared, %ld under the curtain, %ld with a corpse\n",

@@ -26,10 +26,15 @@ class Reporter : public testing::EmptyTestEventListener {
         if (r.failed())
             testenv::report("%s:%d: Failure\n%s\n", r.file_name() ? r.file_name() : "?",
                             r.line_number(), r.message());
+        else if (r.skipped())  // the reason, so the output says what was not covered
+            testenv::report("%s\n", r.message());
     }
     void OnTestEnd(const testing::TestInfo& t) override {
-        testenv::report("%s %s.%s\n", t.result()->Passed() ? "[       OK ]" : "[  FAILED  ]",
-                        t.test_suite_name(), t.name());
+        const testing::TestResult& r = *t.result();
+        const char* mark = r.Skipped()  ? "[  SKIPPED ]"
+                           : r.Passed() ? "[       OK ]"
+                                        : "[  FAILED  ]";
+        testenv::report("%s %s.%s\n", mark, t.test_suite_name(), t.name());
     }
     void OnTestProgramEnd(const testing::UnitTest& u) override {
         testenv::report("%d passed, %d failed, %d skipped\n", u.successful_test_count(),

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "algo/surface/display.hpp"
+#include "algo/surface/private/blit.hpp"
 #include "algo/surface/texture.hpp"
 #include "algo/system/sdlinit.hpp"
 #include "basic/assert.hpp"
@@ -166,6 +167,10 @@ TEST(Texture, CreateUsesTheScreenFormatAndEmptyTexturesAreRefused) {
     EXPECT_GE(t.pitch(), 40);
     EXPECT_EQ(t.surface()->format->Rmask, screen().surface()->format->Rmask);
     EXPECT_EQ(pixels::at(t, 19, 9), kBlue);
+    EXPECT_TRUE(t.sameFormat(screen()));
+    algo::Texture fifteen;
+    fifteen.setSurface(SDL_CreateRGBSurface(SDL_SWSURFACE, 4, 4, 15, 0x7C00, 0x03E0, 0x001F, 0));
+    EXPECT_FALSE(fifteen.sameFormat(t));
 
     algo::Texture moved(std::move(t));
     EXPECT_EQ(t.surface(), nullptr);
@@ -174,6 +179,8 @@ TEST(Texture, CreateUsesTheScreenFormatAndEmptyTexturesAreRefused) {
     algo::Texture empty;
     EXPECT_EQ(empty.width(), 0);
     EXPECT_EQ(empty.pitch(), 0);
+    EXPECT_FALSE(empty.sameFormat(moved));
+    EXPECT_FALSE(moved.sameFormat(empty));
     expectSDLError([&] { empty.fill(1, 2, 3); }, "塗りつぶし失敗。");
     expectSDLError([&] { empty.setAlpha(3); }, "アルファブレンディングの設定に失敗。");
     expectSDLError([&] { empty.lock(); }, "サーフェスのロックに失敗。");
@@ -199,6 +206,7 @@ TEST(Texture, EightBitKeyFromTheTopLeftPixelMakesThatIndexTransparent) {
     t.setColorKeyFromPixel(true);
     EXPECT_TRUE(t.surface()->flags & SDL_SRCCOLORKEY);
     EXPECT_EQ(t.surface()->format->colorkey, 0u);
+    EXPECT_FALSE(t.sameFormat(t));  // palette pictures are mapped through their palette
 
     auto dst = blank(8, 8, kWhite);
     t.draw(nullptr, dst, 2, 2);
@@ -442,29 +450,57 @@ TEST(Texture, RectanglesEllipsesAndTheBuiltInFont) {
     EXPECT_EQ(pixels::at(dst, 1, 2), kBlue);
 }
 
-TEST(Texture, LockLocksOnlyWhenSdlNeedsItAndGivesThePixels) {
+TEST(Texture, LockGivesThePixelsAndLocksOnlyWhenSdlNeedsIt) {
     SDL_Surface* s = pixels::rgb16(6, 3, kBlack);
     static_cast<Uint16*>(s->pixels)[1] = 0xF800;
     algo::Texture t;
     t.setSurface(s);
     auto bytes = t.lock();
+    EXPECT_EQ(bytes.data(), s->pixels);
     EXPECT_EQ(bytes.size(), static_cast<std::size_t>(t.pitch()) * 3);
     EXPECT_EQ(s->locked, 0);  // plain software surface: no lock needed
     t.unlock();
 
-    // Run-length accelerated keys need locking: the pixels are decoded for the lock.
+    // Where SDL takes the run-length request as a plain key, the picture stays plain memory:
+    // not locked, and keyed as asked when drawn.
     ASSERT_EQ(SDL_SetColorKey(s, SDL_SRCCOLORKEY | SDL_RLEACCEL, 0), 0);
+    if (!(s->flags & SDL_RLEACCEL)) {
+        t.lock();
+        EXPECT_EQ(s->locked, 0);
+        t.unlock();
+    }
     auto dst = blank(8, 8, kWhite);
     t.draw(nullptr, dst, 0, 0);
-    if (s->flags & SDL_RLEACCEL) {
-        auto locked = t.lock();
-        EXPECT_GT(s->locked, 0);
-        Uint16 v;
-        std::memcpy(&v, locked.data() + 2, 2);
-        EXPECT_EQ(v, 0xF800);
-        t.unlock();
-        EXPECT_EQ(s->locked, 0);
-    }
+    EXPECT_EQ(pixels::at(dst, 1, 0), kRed);
+    EXPECT_EQ(pixels::at(dst, 0, 0), kWhite);
+}
+
+// SDL 1.2 run-length encodes a picture keyed with SDL_RLEACCEL at its first blit: its pixels
+// are then readable only under a lock, and the engine's own copies must leave it to SDL.
+TEST(Texture, RunLengthEncodedPictureIsLockedForItsPixelsAndDrawnBySdl) {
+    SDL_Surface* s = pixels::rgb16(6, 3, kBlack);
+    static_cast<Uint16*>(s->pixels)[1] = 0xF800;
+    algo::Texture t;
+    t.setSurface(s);
+    ASSERT_EQ(SDL_SetColorKey(s, SDL_SRCCOLORKEY | SDL_RLEACCEL, 0), 0);
+    // A blit through SDL itself, onto another format, so that SDL encodes it if it ever does.
+    SDL_Surface* wide = SDL_CreateRGBSurface(SDL_SWSURFACE, 8, 8, 32, 0xFF0000, 0xFF00, 0xFF, 0);
+    ASSERT_NE(wide, nullptr);
+    EXPECT_EQ(SDL_UpperBlit(s, nullptr, wide, nullptr), 0);
+    SDL_FreeSurface(wide);
+    if (!(s->flags & SDL_RLEACCEL))
+        GTEST_SKIP() << "this SDL never run-length encodes a picture (it drops SDL_RLEACCEL), "
+                        "so no picture here needs a lock";
+
+    auto locked = t.lock();
+    EXPECT_GT(s->locked, 0);
+    Uint16 v;
+    std::memcpy(&v, locked.data() + 2, 2);
+    EXPECT_EQ(v, 0xF800);
+    t.unlock();
+    EXPECT_EQ(s->locked, 0);
+    auto dst = blank(8, 8, kWhite);  // the picture's own format
+    t.draw(nullptr, dst, 0, 0);
     EXPECT_EQ(pixels::at(dst, 1, 0), kRed);
     EXPECT_EQ(pixels::at(dst, 0, 0), kWhite);
 }
@@ -495,8 +531,26 @@ TEST(Texture, FailedLoadKeepsTheOldPictureAndLogsStartAndEnd) {
 
 // Copies and fills that the engine does on its own must leave exactly the bytes that SDL's
 // blit and fill leave: random pictures, keys, source rectangles, positions and clip
-// rectangles, in the formats it handles itself and in some it hands to SDL.
-TEST(Texture, BlitsAndFillsMatchSdlByteForByte) {
+// rectangles, in the formats it handles itself and in some it hands to SDL; once for every
+// variant of the keyed copy that this processor runs.
+struct Variant {
+    algo::blit::Vectors vectors;
+    const char* name;
+    const char* needs;  // what the processor must have
+};
+
+class KeyedCopy : public testing::TestWithParam<Variant> {};
+
+TEST_P(KeyedCopy, BlitsAndFillsMatchSdlByteForByte) {
+    const Variant& variant = GetParam();
+    if (!algo::blit::has(variant.vectors))
+        GTEST_SKIP() << "this processor has no " << variant.needs;
+    struct Restore {
+        algo::blit::Vectors was = algo::blit::vectors();
+        ~Restore() { algo::blit::useVectors(was); }
+    } restore;
+    algo::blit::useVectors(variant.vectors);
+
     struct Format {
         int bpp;
         Uint32 r, g, b, a;
@@ -506,79 +560,81 @@ TEST(Texture, BlitsAndFillsMatchSdlByteForByte) {
                               {32, 0xFF0000, 0x00FF00, 0x0000FF, 0},
                               {32, 0xFF0000, 0x00FF00, 0x0000FF, 0xFF000000u},
                               {8, 0, 0, 0, 0}};
-    std::mt19937 rng(16);
+    std::mt19937 rng(16 + static_cast<unsigned>(variant.vectors));  // other cases for each
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-    for (int level = 3; level >= 0; --level)
-        for (const Format& f : formats) {
-            algo::texture::vectorLevel = level;
-            auto make = [&](int w, int h) {
-                SDL_Surface* s =
-                    SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, f.bpp, f.r, f.g, f.b, f.a);
-                EXPECT_NE(s, nullptr);
-                return s;
-            };
-            const Uint32 mask = f.bpp == 8 ? 0xFF : f.bpp <= 16 ? 0xFFFF : 0xFFFFFFFFu;
-            Uint32 values[6];
-            for (auto& v : values) v = static_cast<Uint32>(rng()) & mask;
-            auto paint = [&](SDL_Surface* s) {
-                for (int y = 0; y < s->h; ++y)
-                    for (int x = 0; x < s->w; ++x) {
-                        auto* p = static_cast<Uint8*>(s->pixels) + y * s->pitch +
-                                  x * s->format->BytesPerPixel;
-                        const Uint32 v = values[pick(0, 5)];
-                        std::memcpy(p, &v, s->format->BytesPerPixel);  // little-endian
-                    }
-            };
-            auto sameBytes = [](SDL_Surface* a, SDL_Surface* b) {
-                return std::memcmp(a->pixels, b->pixels,
-                                   static_cast<std::size_t>(a->pitch) * a->h) == 0;
-            };
-            for (int round = 0; round < 600; ++round) {
-                SDL_Surface* from = make(pick(1, 40), pick(1, 40));
-                paint(from);
-                const int keyChoice = pick(0, 3);
-                if (keyChoice == 1) SDL_SetColorKey(from, SDL_SRCCOLORKEY, values[pick(0, 5)]);
-                if (keyChoice == 2) SDL_SetColorKey(from, SDL_SRCCOLORKEY, 0x12345678u);
-                const int w = pick(1, 60), h = pick(1, 60);
-                SDL_Surface* mine = make(w, h);
-                SDL_Surface* theirs = make(w, h);
-                paint(mine);
-                std::memcpy(theirs->pixels, mine->pixels,
-                            static_cast<std::size_t>(mine->pitch) * h);
-                if (pick(0, 1)) {
-                    SDL_Rect clip{
-                        static_cast<Sint16>(pick(-10, 50)), static_cast<Sint16>(pick(-10, 50)),
-                        static_cast<Uint16>(pick(0, 60)), static_cast<Uint16>(pick(0, 60))};
-                    SDL_Rect other = clip;
-                    SDL_SetClipRect(mine, &clip);
-                    SDL_SetClipRect(theirs, &other);
+    for (const Format& f : formats) {
+        auto make = [&](int w, int h) {
+            SDL_Surface* s = SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, f.bpp, f.r, f.g, f.b, f.a);
+            EXPECT_NE(s, nullptr);
+            return s;
+        };
+        const Uint32 mask = f.bpp == 8 ? 0xFF : f.bpp <= 16 ? 0xFFFF : 0xFFFFFFFFu;
+        Uint32 values[6];
+        for (auto& v : values) v = static_cast<Uint32>(rng()) & mask;
+        auto paint = [&](SDL_Surface* s) {
+            for (int y = 0; y < s->h; ++y)
+                for (int x = 0; x < s->w; ++x) {
+                    auto* p = static_cast<Uint8*>(s->pixels) + y * s->pitch +
+                              x * s->format->BytesPerPixel;
+                    const Uint32 v = values[pick(0, 5)];
+                    std::memcpy(p, &v, s->format->BytesPerPixel);  // little-endian
                 }
-                algo::Texture src, dst;
-                src.setSurface(from);
-                dst.setSurface(mine);
-                const bool whole = pick(0, 4) == 0;
-                SDL_Rect part{static_cast<Sint16>(pick(-20, 45)),
-                              static_cast<Sint16>(pick(-20, 45)), static_cast<Uint16>(pick(0, 60)),
+        };
+        auto sameBytes = [](SDL_Surface* a, SDL_Surface* b) {
+            return std::memcmp(a->pixels, b->pixels, static_cast<std::size_t>(a->pitch) * a->h) ==
+                   0;
+        };
+        for (int round = 0; round < 600; ++round) {
+            SDL_Surface* from = make(pick(1, 40), pick(1, 40));
+            paint(from);
+            const int keyChoice = pick(0, 3);
+            if (keyChoice == 1) SDL_SetColorKey(from, SDL_SRCCOLORKEY, values[pick(0, 5)]);
+            if (keyChoice == 2) SDL_SetColorKey(from, SDL_SRCCOLORKEY, 0x12345678u);
+            const int w = pick(1, 60), h = pick(1, 60);
+            SDL_Surface* mine = make(w, h);
+            SDL_Surface* theirs = make(w, h);
+            paint(mine);
+            std::memcpy(theirs->pixels, mine->pixels, static_cast<std::size_t>(mine->pitch) * h);
+            if (pick(0, 1)) {
+                SDL_Rect clip{static_cast<Sint16>(pick(-10, 50)),
+                              static_cast<Sint16>(pick(-10, 50)), static_cast<Uint16>(pick(0, 60)),
                               static_cast<Uint16>(pick(0, 60))};
-                const bool far = pick(0, 20) == 0;
-                const auto x = static_cast<std::int16_t>(far ? pick(-32768, 32767) : pick(-50, 80));
-                const auto y = static_cast<std::int16_t>(far ? pick(-32768, 32767) : pick(-50, 80));
-                src.draw(whole ? nullptr : &part, dst, x, y);
-                SDL_Rect sdlPart = part, at{x, y, 0, 0};
-                ASSERT_EQ(SDL_UpperBlit(from, whole ? nullptr : &sdlPart, theirs, &at), 0);
-                ASSERT_TRUE(sameBytes(mine, theirs))
-                    << f.bpp << " bpp, round " << round << ", key choice " << keyChoice
-                    << ", vectors " << level;
-
-                const Uint8 r = static_cast<Uint8>(rng()), g = static_cast<Uint8>(rng()),
-                            b = static_cast<Uint8>(rng());
-                dst.fill(r, g, b);
-                SDL_FillRect(theirs, nullptr, SDL_MapRGB(theirs->format, r, g, b));
-                ASSERT_TRUE(sameBytes(mine, theirs)) << f.bpp << " bpp fill, round " << round;
-                SDL_FreeSurface(theirs);
+                SDL_Rect other = clip;
+                SDL_SetClipRect(mine, &clip);
+                SDL_SetClipRect(theirs, &other);
             }
+            algo::Texture src, dst;
+            src.setSurface(from);
+            dst.setSurface(mine);
+            const bool whole = pick(0, 4) == 0;
+            SDL_Rect part{static_cast<Sint16>(pick(-20, 45)), static_cast<Sint16>(pick(-20, 45)),
+                          static_cast<Uint16>(pick(0, 60)), static_cast<Uint16>(pick(0, 60))};
+            const bool far = pick(0, 20) == 0;
+            const auto x = static_cast<std::int16_t>(far ? pick(-32768, 32767) : pick(-50, 80));
+            const auto y = static_cast<std::int16_t>(far ? pick(-32768, 32767) : pick(-50, 80));
+            src.draw(whole ? nullptr : &part, dst, x, y);
+            SDL_Rect sdlPart = part, at{x, y, 0, 0};
+            ASSERT_EQ(SDL_UpperBlit(from, whole ? nullptr : &sdlPart, theirs, &at), 0);
+            ASSERT_TRUE(sameBytes(mine, theirs))
+                << f.bpp << " bpp, round " << round << ", key choice " << keyChoice << ", "
+                << variant.name;
+
+            const Uint8 r = static_cast<Uint8>(rng()), g = static_cast<Uint8>(rng()),
+                        b = static_cast<Uint8>(rng());
+            dst.fill(r, g, b);
+            SDL_FillRect(theirs, nullptr, SDL_MapRGB(theirs->format, r, g, b));
+            ASSERT_TRUE(sameBytes(mine, theirs)) << f.bpp << " bpp fill, round " << round;
+            SDL_FreeSurface(theirs);
         }
-    algo::texture::vectorLevel = 3;
+    }
 }
+
+using algo::blit::Vectors;
+INSTANTIATE_TEST_SUITE_P(
+    Texture, KeyedCopy,
+    testing::Values(Variant{Vectors::none, "scalar", ""}, Variant{Vectors::sse2, "SSE2", "SSE2"},
+                    Variant{Vectors::avx2, "AVX2", "AVX2"},
+                    Variant{Vectors::avx512, "AVX512", "AVX-512BW with AVX-512VL"}),
+    [](const testing::TestParamInfo<Variant>& info) { return std::string(info.param.name); });
 
 }  // namespace
