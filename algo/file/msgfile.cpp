@@ -24,6 +24,7 @@ void MsgFile::load(const std::string& path) {
 }
 
 void MsgFile::parse(std::istream& in) {
+    skipByteOrderMark(in);  // else it would be part of the first block's name
     std::string line;
     std::string block;
     while (readLine(in, line)) {
