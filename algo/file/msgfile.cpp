@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "algo/file/initfile.hpp"
+#include "algo/file/logger.hpp"
 #include "algo/file/strongread.hpp"
 #include "basic/assert.hpp"
 
@@ -19,6 +20,9 @@ void MsgFile::print() const {
 }
 
 void MsgFile::load(const std::string& path) {
+    BASIC_ASSERT(logger::running(), "MsgFile.load(" + path +
+                                        ") before algo::runProgram started the engine: load "
+                                        "messages inside the program's body");
     std::istringstream in = openStream(path);
     parse(in);
 }
