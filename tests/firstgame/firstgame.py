@@ -137,7 +137,7 @@ def case_crash_after_a_line():
     text = "fatal signal SIGSEGV (segmentation fault: memory that is not the program's)"
     check(p.stderr == text + '\n', 'the signal is named on the terminal: %r' % p.stderr)
     log = lines(out)
-    check(len(log) >= 2 and log[-2].endswith(': about to write through a null pointer') and
+    check(len(log) >= 2 and log[-2].endswith(': about to write through a pointer to nowhere') and
           log[-1].endswith(': ' + text), 'the log keeps its last line and names the signal: %r'
           % log[-3:])
 
