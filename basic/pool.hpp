@@ -7,22 +7,29 @@
 #include <vector>
 
 #include "basic/assert.hpp"
+#include "basic/element.hpp"
+#include "basic/error.hpp"
 
 namespace basic {
 
 /// Raised by Pool::get on an empty pool that may not grow ("pool is exhausted"); the pool is
-/// left as it was.
+/// left as it was. what() is the fixed message; the line an error handler logs (toString)
+/// names the class of the objects and how many the pool holds.
 ///
 /// @code
 /// try { Spark::create(args); } catch (const basic::PoolExeption&) { /* 128 live: skip one */ }
 /// @endcode
-class PoolExeption : public std::exception {
+class PoolExeption : public Error {
   public:
-    explicit PoolExeption(std::string message) : message_(std::move(message)) {}
-    const char* what() const noexcept override { return message_.c_str(); }
+    explicit PoolExeption(const std::string& message, std::string detail = {})
+        : Error(message), detail_(std::move(detail)) {}
+    std::string toString() const override {
+        return detail_.empty() ? std::string(what()) : std::string(what()) + ": " + detail_;
+    }
+    const std::string& detail() const { return detail_; }
 
   private:
-    std::string message_;
+    std::string detail_;
 };
 
 /// A recycling store of objects made in advance: get() hands one out, release() takes it back,
@@ -49,7 +56,10 @@ class Pool {
     // Last in, first out: the object released most recently is handed out next.
     virtual Handle get() {
         if (free_.empty()) {
-            if (!doNew_) throw PoolExeption("pool is exhausted");
+            if (!doNew_)
+                throw PoolExeption("pool is exhausted", "all " + std::to_string(allocSize_) +
+                                                            " objects of " + typeName(typeid(T)) +
+                                                            " are in use (the pool does not grow)");
             resize(allocSize_);
             if (free_.empty()) BASIC_INDEX_ERROR("get from an empty pool (allocSize is 0)");
         }

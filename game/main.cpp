@@ -113,7 +113,10 @@ MainModule::MainModule() : parts_(std::make_unique<Parts>()) {
     parts_->chara = keyedTexture("data/chara.bmp");
     gCharaTexture = parts_->chara.get();
     parts_->game = std::make_unique<basic::SingletonOwner<SceneGame_>>();
-    // The actor pools (128 objects per class) are made by the classes' static initialisation.
+    // The actor pools: 128 objects per class, made here so that none is made during play.
+    Rabbit::makePool();
+    algo::ActorTable<DeadRabbit>::makePool();
+    LifeBall::makePool();
 }
 
 MainModule::~MainModule() = default;

@@ -1,5 +1,9 @@
 #include "util/mt.hpp"
 
+#include <string>
+
+#include "basic/assert.hpp"
+
 namespace util::mt {
 namespace {
 
@@ -47,6 +51,23 @@ std::uint32_t next() {
     y ^= (y << 15) & 0xEFC60000u;
     y ^= y >> 18;
     return y;
+}
+
+std::int32_t nextInt(std::int32_t a, std::int32_t b) {
+    BASIC_ASSERT(a <= b,
+                 "util::mt::nextInt: " + std::to_string(a) + " is above " + std::to_string(b));
+    const std::uint64_t span = static_cast<std::uint64_t>(std::int64_t{b} - a) + 1;
+    const std::uint64_t whole = std::uint64_t{1} << 32;
+    // Outputs at or past the last whole multiple of the span are drawn again, so that no
+    // number of the range comes up more often than another.
+    const std::uint64_t limit = whole - whole % span;
+    std::uint64_t v = next();
+    while (v >= limit) v = next();
+    return static_cast<std::int32_t>(std::int64_t{a} + static_cast<std::int64_t>(v % span));
+}
+
+double nextReal() {
+    return next() * (1.0 / 4294967296.0);
 }
 
 }  // namespace util::mt

@@ -48,6 +48,15 @@ bool readLine(std::istream& in, std::string& line) {
     }
 }
 
+void skipByteOrderMark(std::istream& in) {
+    std::streambuf* buf = in.rdbuf();
+    if (!buf || buf->sgetc() != 0xEF) return;
+    const auto start = buf->pubseekoff(0, std::ios::cur, std::ios::in);
+    char mark[3] = {};
+    if (buf->sgetn(mark, 3) == 3 && mark[1] == '\xBB' && mark[2] == '\xBF') return;
+    buf->pubseekpos(start, std::ios::in);  // not a mark: read it as text
+}
+
 namespace {
 
 std::string systemError(const std::string& file, const char* what) {
@@ -121,6 +130,7 @@ void InitFile::load(const std::string& filename) {
 }
 
 void InitFile::parse(std::istream& in) {
+    skipByteOrderMark(in);
     std::string line;
     while (readLine(in, line)) {
         std::size_t eq = line.find('=');

@@ -14,6 +14,10 @@ std::string_view trimBlank(std::string_view text);
 // when nothing was read.
 bool readLine(std::istream& in, std::string& line);
 
+// Steps over a UTF-8 byte-order mark at the stream's position, which editors put at the
+// start of a file; anything else is left to be read.
+void skipByteOrderMark(std::istream& in);
+
 /// A settings file of "key = value" lines, read into a map and written back sorted by key.
 /// It is an ordinary file in the file system (relative to the working directory), never read
 /// from an archive. The object owns the map only; it saves to the last loaded name when
@@ -51,7 +55,8 @@ class InitFile {
     // Value first, key second, as in lines_[key] = value.
     virtual void set(const std::string& value, const std::string& key);
 
-    // Adds the entries of settings text to the map.
+    // Adds the entries of settings text to the map (a UTF-8 byte-order mark before the first
+    // line is not part of its key).
     void parse(std::istream& in);
     // The map in its written form.
     std::string format() const;

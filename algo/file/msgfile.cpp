@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "algo/file/initfile.hpp"
+#include "algo/file/logger.hpp"
 #include "algo/file/strongread.hpp"
 #include "basic/assert.hpp"
 
@@ -19,11 +20,15 @@ void MsgFile::print() const {
 }
 
 void MsgFile::load(const std::string& path) {
+    BASIC_ASSERT(logger::running(), "MsgFile.load(" + path +
+                                        ") before algo::runProgram started the engine: load "
+                                        "messages inside the program's body");
     std::istringstream in = openStream(path);
     parse(in);
 }
 
 void MsgFile::parse(std::istream& in) {
+    skipByteOrderMark(in);  // else it would be part of the first block's name
     std::string line;
     std::string block;
     while (readLine(in, line)) {

@@ -1,5 +1,7 @@
 #pragma once
 // The actor protocol and, per actor class, a recycling pool with a fixed table of live ones.
+#include <SDL.h>
+
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -30,18 +32,21 @@ class Actor {
     virtual void draw() = 0;
 };
 
-/// Gives an actor class its own pool of 128 objects, made before main, and a table of 128
-/// live ones. The pool owns the free objects and the table the live ones; create() lends one
-/// out and kill() takes it back, so an actor never outlives the class's statics and a caller
-/// keeps no reference past kill(). Because the objects exist before the engine starts, an
-/// actor's constructor must not touch the engine: load and reset things in start().
+/// Gives an actor class its own pool of 128 objects and a table of 128 live ones. The pool
+/// owns the free objects and the table the live ones; create() lends one out and kill() takes
+/// it back, so an actor never outlives the class's statics and a caller keeps no reference
+/// past kill(). The 128 objects are made while the engine runs: by makePool() in the
+/// program's start routine, or else by the first create(). Their constructors run only then,
+/// so they may use the engine (load a picture); what a life needs is set in start().
 ///
 /// @code
 /// class Spark : public algo::ActorTable<Spark> { /* start, end, move, draw */ };
 ///
+/// Spark::makePool();   // at start-up: the 128 objects, none made later during play
 /// Spark::create({{"x", basic::Element::of<int>(100)}});  // PoolExeption past 128 live ones
 /// Spark::updateAll();  // in the scene's update
 /// Spark::drawAll();    // in the scene's draw
+/// for (Spark& s : Spark::live()) s.fade();  // every live one, slot by slot
 /// Spark::clearAll();   // at the scene's exit: all back to the pool, end() not called
 /// @endcode
 // Mixed into each actor class T (class T : public ActorTable<T>): T's own pool,
@@ -52,14 +57,25 @@ class ActorTable : public Actor {
     static constexpr std::uint32_t kSlots = 128;
     static constexpr std::uint32_t kPoolSize = 128;
 
-    // Made before main with every object the class will ever have; growth off.
-    static inline basic::Pool<T> pool{kPoolSize, false};
+    // Empty until makePool (no object is made before the engine runs); growth off.
+    static inline basic::Pool<T> pool{0, false};
     static inline std::array<std::unique_ptr<T>, kSlots> list{};
     static inline std::uint32_t cursor = 0;
 
     std::uint32_t index = 0;
 
+    /// Makes the class's 128 objects, once: the first create() does it otherwise, and a
+    /// program that makes none during play calls it in its start routine.
+    static void makePool() {
+        if (poolMade) return;
+        pool.resize(kPoolSize);
+        poolMade = true;
+    }
+
+    /// Takes an object from the pool, puts it in a free slot and calls its start(args).
+    /// Raises basic::PoolExeption ("pool is exhausted") past 128 live ones; nothing changes.
     static T& create(const basic::Args& args) {
+        makePool();
         std::unique_ptr<T> object = pool.get();  // "pool is exhausted" leaves all as it was
         std::uint32_t looked = 0;
         for (; looked < kSlots && list[cursor] != nullptr; ++looked) cursor = (cursor + 1) % kSlots;
@@ -103,6 +119,51 @@ class ActorTable : public Actor {
         for (const auto& slot : list) n += slot != nullptr;
         return n;
     }
+
+    /// The live actors, slot 0 to 127, for a range-for. Like updateAll, each slot is read when
+    /// the walk reaches it: an actor may kill itself or others in the loop, and one created
+    /// meanwhile is visited when it lands in a later slot.
+    class Live {
+      public:
+        class iterator {
+          public:
+            explicit iterator(std::uint32_t slot) : slot_(slot) { skip(); }
+            T& operator*() const { return *list[slot_]; }
+            T* operator->() const { return list[slot_].get(); }
+            iterator& operator++() {
+                ++slot_;
+                skip();
+                return *this;
+            }
+            bool operator==(const iterator& o) const { return slot_ == o.slot_; }
+
+          private:
+            void skip() {
+                while (slot_ < kSlots && !list[slot_]) ++slot_;
+            }
+            std::uint32_t slot_;
+        };
+        iterator begin() const { return iterator(0); }
+        iterator end() const { return iterator(kSlots); }
+    };
+    static Live live() { return {}; }
+
+  private:
+    static inline bool poolMade = false;
 };
+
+/// Whether two rectangles share at least one pixel: the test a collision starts from. A
+/// rectangle with no width or height overlaps nothing; touching edges do not overlap.
+///
+/// @code
+/// SDL_Rect basket{x, 460, 48, 16}, fruit{fx, fy, 16, 16};
+/// if (algo::overlaps(basket, fruit)) caught();
+/// @endcode
+constexpr bool overlaps(const SDL_Rect& a, const SDL_Rect& b) {
+    // In int: 16-bit sums would wrap for rectangles near the edge of the coordinate range.
+    return a.w > 0 && a.h > 0 && b.w > 0 && b.h > 0 && int{a.x} < int{b.x} + int{b.w} &&
+           int{b.x} < int{a.x} + int{a.w} && int{a.y} < int{b.y} + int{b.h} &&
+           int{b.y} < int{a.y} + int{a.h};
+}
 
 }  // namespace algo

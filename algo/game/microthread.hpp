@@ -23,6 +23,10 @@ namespace algo {
 /// A cooperative task: its body runs on a stack of its own, gives control back with yield()
 /// or wait(n), and goes on from there at the owner's next resume() or step(). The task owns
 /// its stack area; the body is borrowed, so the object the body calls must outlive the task.
+/// Below every stack lies a reserve for unwinding an error (kUnwindReserve bytes of address
+/// space; only the pages a body touches cost memory), so a body may throw and catch with the
+/// default size. A body that runs past its stack and the reserve ends the program with one
+/// line on the terminal and in the log that names the stack's size.
 ///
 /// @code
 /// struct Walker {
@@ -38,7 +42,7 @@ namespace algo {
 /// @endcode
 // The operations are not virtual: resume and yield must inline the switch to cost no more
 // than a bare stack switch, and nothing specialises a task. A task dropped while parked is
-// abandoned with its stack; nothing on that stack is unwound.
+// abandoned with its stack; nothing on that stack is unwound (start it again to unwind it).
 class MicroThread {
   public:
     /// A body borrows its object: the object (or callable) must outlive the task.
@@ -72,27 +76,33 @@ class MicroThread {
         void (*call_)(void*) = nullptr;
     };
 
-    // Enough for plain code. A body that throws, even an error it catches itself, or calls
-    // into libraries needs more: the unwinder alone takes several kilobytes.
+    /// Enough for plain code; a body that calls into libraries (text, pictures) needs more.
     static constexpr std::uint32_t kDefaultStackSize = 4096;
-    // Below this the first context of the task would not fit in the area.
+    /// Below this the first context of the task would not fit in the area.
     static constexpr std::uint32_t kMinimumStackSize = 256;
+    /// Below every stack, before its guard page: room for the unwinder (which alone takes
+    /// several kilobytes) when the body throws, whatever the stack's size. Address space only.
+    static constexpr std::size_t kUnwindReserve = 64 * 1024;
 
     MicroThread() = default;
     ~MicroThread();
     MicroThread(const MicroThread&) = delete;
     MicroThread& operator=(const MicroThread&) = delete;
 
-    // Sets the task up and runs it until its first yield or its end. A size of 0 keeps the
-    // current size (4096 when none was set). An error escaping the body ends the task and is
-    // rethrown here (or from resume/step) as a basic::AssertError.
+    /// Sets the task up and runs it until its first yield or its end. A size of 0 keeps the
+    /// current size (4096 when none was set). An error escaping the body ends the task and is
+    /// rethrown here (or from resume/step) as a basic::AssertError. On a task parked in yield
+    /// it is a restart: the parked body is unwound first (its destructors run, as if its
+    /// yield had thrown), then the new body begins; a body that swallows that unwinding with
+    /// catch (...) and yields again is abandoned with an assertion error.
     void start(Body body, std::uint32_t stackSize);
     void start(Body body) { start(body, 0); }
-    // Inside the body: back to the owner until the next resume.
+    /// Inside the body: back to the owner until the next resume.
     void yield() {
         if (!inside_) notInside("yield");
         suspended_ = true;
         leave(false);
+        if (unwinding_) throwUnwind();
     }
     // Inside the body: yield n times (n >= 1).
     void wait(std::int32_t n);
@@ -118,9 +128,9 @@ class MicroThread {
     }
 
     std::uint32_t stackSize() const { return stackSize_; }
-    // Length and address of the area owned: whole pages, so it may be longer than stackSize.
-    // The page below it is never accessible: a body that runs past the end of its stack
-    // faults there at once instead of overwriting other memory.
+    // Length and address of the area the sizes refer to: whole pages, so it may be longer
+    // than stackSize. Below it lie the unwinding reserve and then a page that is never
+    // accessible: a body that runs past both faults there instead of overwriting other memory.
     std::size_t stackCapacity() const { return stackLength_; }
     const std::byte* stackArea() const { return stack_; }
     // True while the body runs (between a switch into the task and the switch back).
@@ -134,7 +144,8 @@ class MicroThread {
         inside_ = true;
 #ifdef ALGO_MICROTHREAD_ASAN
         void* fake = nullptr;
-        __sanitizer_start_switch_fiber(&fake, stackTop_ - stackSize_, stackSize_);
+        __sanitizer_start_switch_fiber(&fake, stackTop_ - stackSize_ - kUnwindReserve,
+                                       stackSize_ + kUnwindReserve);
 #endif
         otherStack_ = boost::context::detail::jump_fcontext(otherStack_, this).fctx;
 #ifdef ALGO_MICROTHREAD_ASAN
@@ -156,6 +167,13 @@ class MicroThread {
 #endif
     }
     [[noreturn]] void rethrowEscaped();
+    [[noreturn]] static void throwUnwind();
+    // Maps an area of `length` bytes (with its reserve and guard), and gives it up.
+    void hold(std::size_t length);
+    void release();
+    // Unwinds a parked body before a restart.
+    void unwindParked();
+    friend std::size_t explainFault(int, const void*, char*, std::size_t);
     [[noreturn]] static void notInside(const char* operation);
     [[noreturn]] static void insideStep();
     static void entry(boost::context::detail::transfer_t from);
@@ -165,7 +183,8 @@ class MicroThread {
     bool suspended_ = false;
     bool finished_ = false;
     bool inside_ = false;
-    std::byte* stack_ = nullptr;  // just above the guard page
+    bool unwinding_ = false;      // the parked body is being unwound for a restart
+    std::byte* stack_ = nullptr;  // just above the reserve, which lies above the guard page
     std::size_t stackLength_ = 0;
     std::uint32_t stackSize_ = 0;
     Body body_;
@@ -175,6 +194,12 @@ class MicroThread {
     // without it (or the other way round) agrees on the layout.
     [[maybe_unused]] const void* ownerBottom_ = nullptr;
     [[maybe_unused]] std::size_t ownerSize_ = 0;
+    // Every task holding an area, so that a fault in a guard page can be told apart.
+    MicroThread* nextMapped_ = nullptr;
+    MicroThread* previousMapped_ = nullptr;
 };
+
+// Writes the line for a fault in a task's guard page (see logger::setFaultExplainer).
+std::size_t explainFault(int signal, const void* address, char* out, std::size_t size);
 
 }  // namespace algo

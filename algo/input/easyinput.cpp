@@ -79,6 +79,13 @@ std::int32_t EasyInput_::count(std::uint32_t index) const {
     return counts_[index];
 }
 
+bool EasyInput_::wasPushed(std::uint32_t index) const {
+    checkIndex(index);
+    // Buttons without a key (code 0) must not answer for every unknown key.
+    return counts_[index] == 1 ||
+           (keys_[index] != 0 && KeyBoard_::instance().wasPushed(keys_[index]));
+}
+
 void EasyInput_::advance(bool held, std::uint32_t index) {
     std::int32_t& c = counts_[index];
     if (!held)

@@ -21,6 +21,7 @@ namespace algo {
 /// auto& input = algo::EasyInput_::instance();
 /// if (input.count(algo::EasyInput_::Left) > 0) x -= 2;        // held
 /// if (input.count(algo::EasyInput_::Button(0)) == 1) jump();  // just pressed
+/// if (input.wasPushed(algo::EasyInput_::Button(1))) fire();   // also a tap within a pass
 /// input.setKey(algo::EasyInput_::Button(1), SDLK_SPACE);     // rebind
 /// @endcode
 class EasyInput_ : public basic::Singleton<EasyInput_> {
@@ -48,6 +49,9 @@ class EasyInput_ : public basic::Singleton<EasyInput_> {
     virtual void update();
     // The counter of a button (index below 64).
     virtual std::int32_t count(std::uint32_t index) const;
+    /// Pressed since the previous pass: a count of 1, or its key tapped within the pass
+    /// (KeyBoard_::wasPushed), which the count alone cannot show. Index below 64.
+    bool wasPushed(std::uint32_t index) const;
 
   private:
     void advance(bool held, std::uint32_t index);

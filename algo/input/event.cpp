@@ -38,8 +38,14 @@ bool EventControl_::poll() {
     SDL_Event event;
     std::memset(&event, 0, sizeof event);
     focusLost_ = false;
+    keyDowns_.reset();
     while (SDL_PollEvent(&event) == 1) {
         if (event.type == SDL_QUIT) return false;
+        // A press is kept even when its release is in the same drain: a tap shorter than a
+        // pass would otherwise never be seen.
+        if (event.type == SDL_KEYDOWN &&
+            static_cast<std::size_t>(event.key.keysym.sym) < keyDowns_.size())
+            keyDowns_.set(static_cast<std::size_t>(event.key.keysym.sym));
         if (event.type == SDL_ACTIVEEVENT && (event.active.state & SDL_APPINPUTFOCUS))
             focusLost_ = event.active.gain == 0;
         dispatch(event);
@@ -62,6 +68,7 @@ void EventControl_::pushQuit() {
     SDL_Event event;
     std::memset(&event, 0, sizeof event);
     event.type = SDL_QUIT;
+    SDL_ClearError();
     if (SDL_PushEvent(&event) != 0) throw SDLError("Quitイベント がプッシュできませんでした。");
 }
 

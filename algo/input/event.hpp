@@ -3,6 +3,7 @@
 // updaters that keep the input devices current.
 #include <SDL.h>
 
+#include <bitset>
 #include <cstdint>
 #include <cstring>
 #include <typeinfo>
@@ -99,6 +100,10 @@ class EventControl_ : public basic::Singleton<EventControl_> {
     // a game pauses on it, say. Handlers of the active event still get it.
     bool focusLost() const { return focusLost_; }
 
+    /// True when the last poll took a key-down event for this SDL key code from the queue,
+    /// however soon the key came up again (KeyBoard_::wasPushed is the usual way to ask).
+    bool keyWentDown(std::uint32_t key) const { return key < keyDowns_.size() && keyDowns_[key]; }
+
     std::size_t updaterCount() const { return updaters_.size(); }
 
   private:
@@ -110,6 +115,8 @@ class EventControl_ : public basic::Singleton<EventControl_> {
     // The pass's copy of updaters_, kept so that its storage is reused from pass to pass.
     std::vector<Updater> running_;
     bool focusLost_ = false;
+    // Key codes of the key-down events the last poll drained (SDL 1.2 has 323 key codes).
+    std::bitset<512> keyDowns_;
 };
 
 namespace event {

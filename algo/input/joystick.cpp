@@ -58,6 +58,7 @@ void preferGameControllers() {
 
 void moduleStart() {
     log("Joystick ctor ..");
+    SDL_ClearError();
     if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) throw SDLError("error SDL_INIT_JOYSTICK");
     // Joystick changes go through the queue, so polling keeps axes and buttons current.
     SDL_JoystickEventState(SDL_ENABLE);
@@ -103,6 +104,7 @@ JoyStick::~JoyStick() {
 void JoyStick::update() {
     for (std::size_t b = 0; b < balls_.size(); ++b) {
         int dx = 0, dy = 0;
+        SDL_ClearError();
         if (device_->ball(handle_, static_cast<int>(b), &dx, &dy) != 0)
             throw SDLError("トラックボールの更新に失敗。");
         balls_[b].first = joystick::addWrapping(balls_[b].first, dx);

@@ -26,6 +26,11 @@ bool KeyBoard_::isPush(std::uint32_t key) const {
     return state_[current_][key] && !state_[current_ ^ 1][key];
 }
 
+bool KeyBoard_::wasPushed(std::uint32_t key) const {
+    checkKey(key);
+    return isPush(key) || (EventControl_::exists() && EventControl_::instance().keyWentDown(key));
+}
+
 bool KeyBoard_::isPress(std::uint32_t key) const {
     checkKey(key);
     return state_[current_][key];

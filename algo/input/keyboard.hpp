@@ -13,13 +13,13 @@ namespace algo {
 inline constexpr std::uint32_t kKeyCount = 323;
 
 /// Key state of this pass and the pass before, by SDL key code, and the keys that end the
-/// program (Escape from the start). It takes one snapshot per pass, so a tap that goes down
-/// and up between two polls is not seen. The singleton lives from the engine's start to its
-/// end.
+/// program (Escape from the start). It takes one snapshot per pass, so isPress and isPush do
+/// not see a tap that goes down and up between two polls; wasPushed does. The singleton lives
+/// from the engine's start to its end.
 ///
 /// @code
 /// auto& keys = algo::KeyBoard_::instance();
-/// if (keys.isPush(SDLK_p)) paused = !paused;  // went down this pass
+/// if (keys.wasPushed(SDLK_p)) paused = !paused;  // pressed since the last pass, however briefly
 /// if (keys.isPress(SDLK_LSHIFT)) speed = 4;   // held
 /// keys.removeQuitKey(SDLK_ESCAPE);            // Escape opens a menu instead
 /// @endcode
@@ -31,6 +31,10 @@ class KeyBoard_ : public basic::Singleton<KeyBoard_> {
     virtual bool isPush(std::uint32_t key) const;
     // Down now.
     virtual bool isPress(std::uint32_t key) const;
+    /// Pressed since the previous pass: isPush, or a key-down event taken from SDL's queue by
+    /// this pass's poll, so that a tap shorter than a pass counts too (key repeats, when
+    /// SDL_EnableKeyRepeat is on, count as presses). Key code below 323.
+    bool wasPushed(std::uint32_t key) const;
     // Takes a new snapshot and asks to quit while a quit key is down. Runs as an updater.
     virtual void update();
     virtual void addQuitKey(std::uint32_t key);

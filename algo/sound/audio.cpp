@@ -71,6 +71,7 @@ void Audio_::open(int frequency, std::uint16_t format, int channels, int chunksi
     BASIC_ASSERT(channels == 1 || channels == 2,
                  "audio channels must be 1 or 2: " + std::to_string(channels));
     if (opened_) close();
+    SDL_ClearError();
     if (Mix_OpenAudio(frequency, format, channels, chunksize) == 0) {
         opened_ = true;
         int rate = 0, outChannels = 0;
@@ -78,6 +79,8 @@ void Audio_::open(int frequency, std::uint16_t format, int channels, int chunksi
         Mix_QuerySpec(&rate, &outFormat, &outChannels);
         setSilence(outFormat);
         applyMute(muted_);
+        Mix_AllocateChannels(channels_);
+        Mix_VolumeMusic(musicVolume_);
     } else {
         // No exception: the game runs silent. One line says why.
         log(std::string("audio device not opened, running without sound: ") + Mix_GetError());
@@ -99,6 +102,20 @@ void Audio_::close() {
 void Audio_::setMuted(bool muted) {
     muted_ = muted;
     if (opened_) applyMute(muted_);
+}
+
+void Audio_::setMusicVolume(int volume) {
+    BASIC_ASSERT(volume >= 0 && volume <= MIX_MAX_VOLUME,
+                 "Audio_.setMusicVolume: " + std::to_string(volume) + " is not from 0 to 128");
+    musicVolume_ = volume;
+    if (opened_) Mix_VolumeMusic(musicVolume_);
+}
+
+void Audio_::setChannels(int channels) {
+    BASIC_ASSERT(channels >= 1 && channels <= 256,
+                 "Audio_.setChannels: " + std::to_string(channels) + " is not from 1 to 256");
+    channels_ = channels;
+    if (opened_) Mix_AllocateChannels(channels_);
 }
 
 void Audio_::pauseMusic() {
@@ -158,6 +175,7 @@ std::unique_ptr<basic::SingletonOwner<Audio_>> owner;
 
 void moduleStart() {
     log("Audio ctor ..");
+    SDL_ClearError();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) throw SDLError("オーディオの初期化に失敗");
     owner = std::make_unique<basic::SingletonOwner<Audio_>>();
 }

@@ -38,6 +38,8 @@ class SoundBase {
 /// auto& audio = algo::Audio_::instance();
 /// audio.open(22050, AUDIO_S16LSB, 2, 1024);  // before making sounds
 /// audio.stopAll();                           // silence for a game-over screen
+/// audio.setMusicVolume(64);                  // the music at half, under the effects
+/// audio.setChannels(16);                     // up to 16 effects at once
 /// audio.keep(std::make_unique<algo::Music>("data/theme.ogg", true)).playLoop();
 /// @endcode
 class Audio_ : public basic::Singleton<Audio_> {
@@ -64,6 +66,17 @@ class Audio_ : public basic::Singleton<Audio_> {
     void resumeMusic();
     bool isMusicPaused() const;
 
+    /// Loudness of the music, 0 (silent) to 128 (as recorded, the default; SDL_mixer's
+    /// MIX_MAX_VOLUME), for whatever music plays now or later. Kept across open and close.
+    /// Other values are an assertion error.
+    void setMusicVolume(int volume);
+    int musicVolume() const { return musicVolume_; }
+    /// How many effects can sound at once (mixer channels, 8 unless set); a play beyond that
+    /// is skipped with a log line. Kept across open and close; below 1 or above 256 is an
+    /// assertion error. Lowering it stops the effects on the channels taken away.
+    void setChannels(int channels);
+    int channels() const { return channels_; }
+
     bool isOpened() const { return opened_; }
     bool isRegistered(const SoundBase* sound) const;
     std::size_t registeredCount() const { return sounds_.size(); }
@@ -85,6 +98,8 @@ class Audio_ : public basic::Singleton<Audio_> {
 
     bool opened_ = false;
     bool muted_ = false;
+    int musicVolume_ = 128;
+    int channels_ = 8;  // SDL_mixer's own number when it opens
     std::set<SoundBase*> sounds_;
     std::vector<std::unique_ptr<SoundBase>> kept_;
 };

@@ -50,10 +50,12 @@ void Sound::load() {
     if (!audioOpened() || isLoaded()) return;
     log("start Sound.load");
     std::vector<std::uint8_t> bytes = read(path_);
+    SDL_ClearError();
     SDL_RWops* stream = SDL_RWFromMem(bytes.data(), static_cast<int>(bytes.size()));
     if (!stream) raiseWithFile("メモリ設定失敗。@Sound.load", path_);
     chunk_ = Mix_LoadWAV_RW(stream, 1);  // decodes everything and closes the stream
     if (!chunk_) raiseWithFile("ロード失敗。@Sound.load", path_);
+    Mix_VolumeChunk(chunk_, volume_);
     log("end Sound.load");
 }
 
@@ -66,9 +68,13 @@ void Sound::free() {
 
 void Sound::start(int loops, const char* notLoaded, const char* failed) {
     if (!audioOpened()) return;
-    if (!isLoaded()) throw SDLError(notLoaded);
+    if (!isLoaded())
+        sdlinit::raise(notLoaded, path_ +
+                                      ": not loaded (made before Audio_::open? load it, or "
+                                      "Audio_::loadAll, once the mixer is open)");
     // A busy mixer must not end the game: the effect is dropped.
     if (!everyChannelBusy()) {
+        SDL_ClearError();
         int ch = Mix_PlayChannelTimed(-1, chunk_, loops, -1);
         if (ch != -1) {
             channel_ = ch;
@@ -90,9 +96,22 @@ void Sound::playLoop() {
 
 void Sound::stop() {
     if (!audioOpened()) return;
-    if (isPlaying() && Mix_HaltChannel(channel_) != 0)
+    if (!isPlaying()) {
+        channel_ = -1;
+        return;
+    }
+    SDL_ClearError();
+    if (Mix_HaltChannel(channel_) != 0)
         throw SDLError("Mix_HaltChannelがいつも0を返すとタカをくくっていた。@Sound.stop");
     channel_ = -1;
+}
+
+void Sound::setVolume(int volume) {
+    BASIC_ASSERT(
+        volume >= 0 && volume <= MIX_MAX_VOLUME,
+        "Sound.setVolume: " + std::to_string(volume) + " is not from 0 to 128 (" + path_ + ")");
+    volume_ = volume;
+    if (audioOpened() && chunk_) Mix_VolumeChunk(chunk_, volume_);
 }
 
 // The channel counts only while it still carries this effect: once the effect ends another

@@ -15,6 +15,7 @@ namespace algo {
 /// algo::Sound jump("data/jump.wav", true);  // made after Audio_::open, loads at once
 /// jump.play();                              // again while it sounds: a second channel
 /// jump.stop();                              // only the latest one
+/// jump.setVolume(64);                       // half as loud, from its next play on
 /// @endcode
 class Sound : public SoundBase {
   public:
@@ -38,6 +39,12 @@ class Sound : public SoundBase {
     // Channel of the latest play, -1 when none.
     int channel() const { return channel_; }
 
+    /// Loudness of this effect, 0 (silent) to 128 (as recorded, the default; SDL_mixer's
+    /// MIX_MAX_VOLUME). Kept across free and load; plays already sounding change too. Other
+    /// values are an assertion error.
+    void setVolume(int volume);
+    int volume() const { return volume_; }
+
     // Called for every effect that actually starts (play or playLoop); null for none.
     static void setPlayHook(void (*hook)(const Sound&));
 
@@ -47,6 +54,7 @@ class Sound : public SoundBase {
     std::string path_;
     Mix_Chunk* chunk_ = nullptr;
     int channel_ = -1;
+    int volume_ = 128;
 };
 
 }  // namespace algo

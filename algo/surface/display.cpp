@@ -110,6 +110,7 @@ void Display_::setVideoMode(int width, int height, int bpp, bool fullscreen) {
     // frees, not even at SDL_Quit. Its allocator leaves no stack to suppress them by.
     __lsan_disable();
 #endif
+    SDL_ClearError();
     SDL_Surface* screen = SDL_SetVideoMode(width, height, bpp, flags);
 #ifdef ALGO_DISPLAY_LSAN
     __lsan_enable();
@@ -134,7 +135,9 @@ void Display_::updateRect(int x, int y, int w, int h) {
 
 void Display_::flip() {
     SDL_Surface* s = surface();
-    if (!s || SDL_Flip(s) != 0) throw SDLError("フリップできませんでした。orz");
+    if (!s) sdlinit::raise("フリップできませんでした。orz", "no screen: setVideoMode comes first");
+    SDL_ClearError();
+    if (SDL_Flip(s) != 0) throw SDLError("フリップできませんでした。orz");
 }
 
 void Display_::setCaption(const std::string& title) {

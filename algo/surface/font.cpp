@@ -28,6 +28,7 @@ const std::map<FontKey, Font*>& openFonts() {
 
 void moduleStart() {
     log("Font ctor ..");
+    SDL_ClearError();
     if (TTF_Init() != 0) throw SDLError("error TTF_Init");
     running = true;
     scratch = std::make_unique<Texture>();
@@ -56,7 +57,11 @@ Font::~Font() {
 }
 
 void Font::load(const std::string& path, int ptsize) {
+    BASIC_ASSERT(logger::running(), "Font.load(" + path +
+                                        ") before algo::runProgram started the engine: load "
+                                        "fonts inside the program's body");
     auto bytes = read(path);
+    SDL_ClearError();
     SDL_RWops* rw = SDL_RWFromMem(static_cast<void*>(bytes.data()), static_cast<int>(bytes.size()));
     if (!rw) throw SDLError("RWopsの生成に失敗。 < " + path);
     TTF_Font* opened = TTF_OpenFontRW(rw, 1, ptsize);
@@ -89,9 +94,30 @@ void Font::close() {
     bytes_.clear();
 }
 
+TextSize Font::textSize(const std::string& text) const {
+    BASIC_ASSERT(font_ != nullptr, "textSize of a font that is not loaded");
+    TextSize size;
+    if (text.empty()) {
+        size.height = TTF_FontHeight(font_);
+        return size;
+    }
+    SDL_ClearError();
+    if (TTF_SizeUTF8(font_, text.c_str(), &size.width, &size.height) != 0)
+        throw SDLError("フォントの描画に失敗。" + text);
+    return size;
+}
+
 SDL_Surface* Font::render(const std::string& text, std::uint8_t r, std::uint8_t g, std::uint8_t b,
                           bool solid) {
     BASIC_ASSERT(font_ != nullptr, "text rendered with a font that is not loaded");
+    SDL_ClearError();
+    if (text.empty()) {
+        // SDL_ttf refuses a text of no width; an empty label is a picture of no width.
+        SDL_Surface* s = SDL_CreateRGBSurface(SDL_SWSURFACE, 0, TTF_FontHeight(font_), 32,
+                                              0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000);
+        if (!s) throw SDLError("フォントの描画に失敗。");
+        return s;
+    }
     SDL_Color colour{r, g, b, 0};
     SDL_Surface* s = solid ? TTF_RenderUTF8_Solid(font_, text.c_str(), colour)
                            : TTF_RenderUTF8_Blended(font_, text.c_str(), colour);
@@ -102,6 +128,8 @@ SDL_Surface* Font::render(const std::string& text, std::uint8_t r, std::uint8_t 
 void Font::drawText(const std::string& text, Texture& dst, std::int16_t x, std::int16_t y,
                     std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t, bool solid) {
     BASIC_ASSERT(font::scratch != nullptr, "font module not started");
+    BASIC_ASSERT(font_ != nullptr, "text drawn with a font that is not loaded");
+    if (text.empty()) return;  // an empty label draws nothing
     Texture& t = *font::scratch;
     t.setSurface(render(text, r, g, b, solid));
     struct Free {

@@ -38,6 +38,12 @@ struct FontKeyHash {
     std::size_t operator()(const FontKey& k) const { return k.hash(); }
 };
 
+/// The room a line of text takes, in pixels (see Font::textSize).
+struct TextSize {
+    int width = 0;
+    int height = 0;
+};
+
 /// A TrueType font read from the game data, rendering UTF-8 text solid or anti-aliased onto a
 /// texture or into a new one. The font owns its handle and the file's bytes; renderText hands
 /// the new texture to the caller. A font still open when the engine ends is closed then, so
@@ -48,6 +54,8 @@ struct FontKeyHash {
 /// font.load("data/sans.ttf", 16);
 /// font.drawText("Hello", algo::Display_::instance(), 10, 10, 255, 255, 255, 255, false);
 /// algo::Texture label = font.renderText("Score", 255, 200, 0, true);  // yours to keep
+/// algo::TextSize room = font.textSize("Game over");                  // to centre it
+/// font.drawText("Game over", screen, (512 - room.width) / 2, 200, 255, 255, 255, 255, false);
 /// @endcode
 class Font {
   public:
@@ -57,16 +65,24 @@ class Font {
     Font& operator=(const Font&) = delete;
 
     // Opens the font from the game data; a font already open is closed once the new one is.
+    // Needs the engine running (an assertion error before algo::runProgram has started it).
     virtual void load(const std::string& path, int ptsize);
     virtual void close();
-    // Top-left corner of the text at (x, y); `a` is accepted and not used.
+    // Top-left corner of the text at (x, y); `a` is accepted and not used. An empty text draws
+    // nothing.
     virtual void drawText(const std::string& text, Texture& dst, std::int16_t x, std::int16_t y,
                           std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t a,
                           bool solid);
-    // A new texture each call, owned by the caller.
+    // A new texture each call, owned by the caller; for an empty text a picture 0 pixels wide
+    // and one line high, which draws nothing.
     virtual Texture renderText(const std::string& text, std::uint8_t r, std::uint8_t g,
                                std::uint8_t b, bool solid);
     virtual TTF_Font* font() const { return font_; }
+
+    /// The width and height in pixels that `text` (UTF-8, one line) takes when drawn with this
+    /// font: what drawText covers and renderText's picture measures. The height is the font's
+    /// line height, also for an empty text, which is 0 wide. Needs a loaded font.
+    TextSize textSize(const std::string& text) const;
 
     const std::string& name() const { return name_; }
     int size() const { return size_; }

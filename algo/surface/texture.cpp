@@ -10,6 +10,7 @@
 
 #include "algo/file/logger.hpp"
 #include "algo/file/strongread.hpp"
+#include "algo/surface/display.hpp"
 #include "algo/surface/private/blit.hpp"
 #include "algo/system/sdlinit.hpp"
 #include "basic/assert.hpp"
@@ -29,6 +30,25 @@ namespace {
 Texture& scratchTexture() {
     BASIC_ASSERT(texture::scratch != nullptr, "texture module not started");
     return *texture::scratch;
+}
+
+// What the failures of a texture name it by: its file, or what it is.
+std::string describe(const Texture& t) {
+    if (!t.path().empty()) return t.path();
+    if (t.surface() && t.surface() == SDL_GetVideoSurface()) return "the screen";
+    return "a picture not loaded from a file";
+}
+
+std::string emptyReason(const Texture& t) {
+    if (Display_::exists() && &t == &Display_::instance())
+        return "the screen has no surface before setVideoMode";
+    return "the texture is empty (no picture loaded or created)";
+}
+
+// A copy from or onto an empty texture: say which end is empty.
+[[noreturn]] void emptyBlit(const Texture& from, const Texture& to) {
+    sdlinit::raise("error SDL_BlitSurface", (to.surface() ? "nothing to draw: " + emptyReason(from)
+                                                          : "nowhere to draw: " + emptyReason(to)));
 }
 
 // Frees the scratch picture however the blit ends.
@@ -51,12 +71,14 @@ Texture::~Texture() {
     if (surface_) SDL_FreeSurface(surface_);
 }
 
-Texture::Texture(Texture&& other) noexcept : surface_(std::exchange(other.surface_, nullptr)) {}
+Texture::Texture(Texture&& other) noexcept
+    : surface_(std::exchange(other.surface_, nullptr)), path_(std::move(other.path_)) {}
 
 Texture& Texture::operator=(Texture&& other) noexcept {
     if (this != &other) {
         if (surface_) SDL_FreeSurface(surface_);
         surface_ = std::exchange(other.surface_, nullptr);
+        path_ = std::move(other.path_);
     }
     return *this;
 }
@@ -69,12 +91,14 @@ void Texture::setSurface(SDL_Surface* s) {
     if (s == surface_) return;  // taking what we hold must not free it
     freeSurface();
     surface_ = s;
+    path_.clear();
 }
 
 void Texture::create(int width, int height) {
     SDL_Surface* screen = SDL_GetVideoSurface();
     BASIC_ASSERT(screen != nullptr, "Texture.create before the video mode is set");
     const SDL_PixelFormat* f = screen->format;
+    SDL_ClearError();
     SDL_Surface* s =
         SDL_CreateRGBSurface(texture::softwareSurface ? SDL_SWSURFACE : SDL_HWSURFACE, width,
                              height, f->BitsPerPixel, f->Rmask, f->Gmask, f->Bmask, f->Amask);
@@ -83,27 +107,33 @@ void Texture::create(int width, int height) {
 }
 
 void Texture::loadimg(const std::string& path) {
+    // Before the engine the reader and the video subsystem are not there: refuse it clearly
+    // (a texture at namespace scope, or made in a static object's constructor).
+    BASIC_ASSERT(logger::running(), "Texture.loadimg(" + path +
+                                        ") before algo::runProgram started the engine: load "
+                                        "pictures inside the program's body");
     log("start Texture.loadimg");
     auto bytes = read(path);
+    // SDL's reasons name no file: each failure's reason begins with the path.
+    SDL_ClearError();
     SDL_RWops* rw = SDL_RWFromMem(static_cast<void*>(bytes.data()), static_cast<int>(bytes.size()));
-    if (!rw) throw SDLError("RWopsの生成に失敗。");
+    if (!rw)
+        sdlinit::raise("RWopsの生成に失敗。", path + ": " + SDL_GetError() +
+                                                  (bytes.empty() ? " (the file is empty)" : ""));
     SDL_Surface* s = IMG_Load_RW(rw, 1);
-    if (!s) {
-        // Name the file in SDL's reason, so the logged error says which picture is bad.
-        std::string reason = IMG_GetError();
-        SDL_SetError("%s: %s", path.c_str(), reason.c_str());
-        throw SDLError("テクスチャのロードに失敗。");
-    }
+    if (!s) sdlinit::raise("テクスチャのロードに失敗。", path + ": " + IMG_GetError());
     setSurface(s);
+    path_ = path;
     log("end Texture.loadimg");
 }
 
 void Texture::fill(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
     SDL_Surface* s = surface();
-    if (!s) throw SDLError("塗りつぶし失敗。");
+    if (!s) sdlinit::raise("塗りつぶし失敗。", emptyReason(*this));
     const Uint32 pixel = SDL_MapRGB(s->format, r, g, b);
-    if (!blit::fill(s, pixel) && SDL_FillRect(s, nullptr, pixel) != 0)
-        throw SDLError("塗りつぶし失敗。");
+    if (blit::fill(s, pixel)) return;
+    SDL_ClearError();
+    if (SDL_FillRect(s, nullptr, pixel) != 0) throw SDLError("塗りつぶし失敗。");
 }
 
 void Texture::freeSurface() {
@@ -115,18 +145,20 @@ void Texture::freeSurface() {
 
 void Texture::setAlpha(std::uint8_t alpha) {
     SDL_Surface* s = surface();
-    if (!s || SDL_SetAlpha(s, alpha == 255 ? 0 : SDL_SRCALPHA, alpha) != 0)
+    if (!s) sdlinit::raise("アルファブレンディングの設定に失敗。", emptyReason(*this));
+    SDL_ClearError();
+    if (SDL_SetAlpha(s, alpha == 255 ? 0 : SDL_SRCALPHA, alpha) != 0)
         throw SDLError("アルファブレンディングの設定に失敗。");
 }
 
 void Texture::setColorKeyFromPixel(bool enable) {
     SDL_Surface* s = surface();
-    if (!s) throw SDLError("カラーキーの設定に失敗。");
+    if (!s) sdlinit::raise("カラーキーの設定に失敗。", emptyReason(*this));
     const Uint32 flags = enable ? SDL_SRCCOLORKEY : 0;
     std::span<std::uint8_t> pixels = lock();
     if (pixels.size() < s->format->BytesPerPixel) {  // no top-left pixel to take
         unlock();
-        throw SDLError("カラーキーの設定に失敗。");
+        sdlinit::raise("カラーキーの設定に失敗。", describe(*this) + ": the picture has no pixel");
     }
     Uint32 key = 0;
     switch (s->format->BytesPerPixel) {
@@ -144,15 +176,22 @@ void Texture::setColorKeyFromPixel(bool enable) {
             break;
         default:
             unlock();
-            throw SDLError("ピクセルフォーマットが変。");
+            sdlinit::raise("ピクセルフォーマットが変。",
+                           describe(*this) + ": " + std::to_string(s->format->BitsPerPixel) +
+                               "-bit pixels (" + std::to_string(s->format->BytesPerPixel) +
+                               " bytes); a colour key from a pixel needs 1, 2 or 4 bytes per "
+                               "pixel: call toDisplayFormat() first");
     }
     unlock();
+    SDL_ClearError();
     if (SDL_SetColorKey(s, flags, key) != 0) throw SDLError("カラーキーの設定に失敗。");
 }
 
 void Texture::setColorKey(std::uint8_t r, std::uint8_t g, std::uint8_t b, bool enable) {
     SDL_Surface* s = surface();
-    if (!s || SDL_SetColorKey(s, enable ? SDL_SRCCOLORKEY : 0, SDL_MapRGB(s->format, r, g, b)) != 0)
+    if (!s) sdlinit::raise("カラーキーの設定に失敗。", emptyReason(*this));
+    SDL_ClearError();
+    if (SDL_SetColorKey(s, enable ? SDL_SRCCOLORKEY : 0, SDL_MapRGB(s->format, r, g, b)) != 0)
         throw SDLError("カラーキーの設定に失敗。");
 }
 
@@ -163,11 +202,13 @@ void Texture::draw(const SDL_Rect* srcRect, Texture& dst, std::int16_t x, std::i
 void Texture::blitFrom(const SDL_Rect* srcRect, Texture& src, std::int16_t x, std::int16_t y) {
     SDL_Surface* from = src.surface();
     SDL_Surface* to = surface();
-    if (!from || !to) throw SDLError("error SDL_BlitSurface");
+    if (!from || !to) emptyBlit(src, *this);
+    if (from->w == 0 || from->h == 0) return;  // a picture of no pixels (an empty label)
     if (blit::copy(from, srcRect, to, x, y)) return;
     // SDL may write through its rectangles; the caller's stay untouched.
     SDL_Rect s = srcRect ? *srcRect : SDL_Rect{};
     SDL_Rect d{x, y, 0, 0};
+    SDL_ClearError();
     if (SDL_UpperBlit(from, srcRect ? &s : nullptr, to, &d) != 0)
         throw SDLError("error SDL_BlitSurface");
 }
@@ -194,7 +235,8 @@ void Texture::drawMirror(const SDL_Rect* srcRect, Texture& dst, std::int16_t x, 
                          bool horizontal) {
     SDL_Surface* from = surface();
     SDL_Surface* to = dst.surface();
-    if (!from || !to) throw SDLError("error SDL_BlitSurface");
+    if (!from || !to) emptyBlit(*this, dst);
+    SDL_ClearError();
     SDL_Rect s = srcRect
                      ? *srcRect
                      : SDL_Rect{0, 0, static_cast<Uint16>(width()), static_cast<Uint16>(height())};
@@ -227,8 +269,11 @@ void Texture::setClipRect(const SDL_Rect* rect) {
 
 std::span<std::uint8_t> Texture::lock() {
     SDL_Surface* s = surface();
-    if (!s) throw SDLError("サーフェスのロックに失敗。");
-    if (blit::mustLock(s) && SDL_LockSurface(s) != 0) throw SDLError("サーフェスのロックに失敗。");
+    if (!s) sdlinit::raise("サーフェスのロックに失敗。", emptyReason(*this));
+    if (!blit::mustLock(s))
+        return {static_cast<std::uint8_t*>(s->pixels), static_cast<std::size_t>(s->pitch) * s->h};
+    SDL_ClearError();
+    if (SDL_LockSurface(s) != 0) throw SDLError("サーフェスのロックに失敗。");
     return {static_cast<std::uint8_t*>(s->pixels), static_cast<std::size_t>(s->pitch) * s->h};
 }
 
@@ -239,9 +284,13 @@ void Texture::unlock() {
 
 void Texture::toDisplayFormat() {
     SDL_Surface* s = surface();
-    SDL_Surface* converted = s ? SDL_DisplayFormat(s) : nullptr;
+    if (!s) sdlinit::raise("コンバートに失敗。", emptyReason(*this));
+    SDL_ClearError();
+    SDL_Surface* converted = SDL_DisplayFormat(s);
     if (!converted) throw SDLError("コンバートに失敗。");
+    std::string path = std::move(path_);  // the same picture in another format
     setSurface(converted);
+    path_ = std::move(path);
 }
 
 void Texture::drawPixel(std::int16_t x, std::int16_t y, std::uint8_t r, std::uint8_t g,
@@ -328,6 +377,7 @@ namespace texture {
 
 void moduleStart() {
     log("Texture ctor ..");
+    SDL_ClearError();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) throw SDLError("error SDL_INIT_VIDEO");
     scratch = std::make_unique<Texture>();
 }

@@ -36,13 +36,15 @@ class Texture {
     virtual void setSurface(SDL_Surface* s);
     // Blank surface in the screen's pixel format; the video mode must be set.
     virtual void create(int width, int height);
-    // Decodes a picture from the game data; the old surface goes only after success.
+    // Decodes a picture from the game data; the old surface goes only after success. Needs
+    // the engine running (an assertion error before algo::runProgram has started it).
     virtual void loadimg(const std::string& path);
     virtual void fill(std::uint8_t r, std::uint8_t g, std::uint8_t b);
     virtual void freeSurface();
     // 255 switches per-surface alpha off.
     virtual void setAlpha(std::uint8_t alpha);
-    // The raw value of the top-left pixel becomes the colour key (1, 2 or 4 bytes per pixel).
+    // The raw value of the top-left pixel becomes the colour key (1, 2 or 4 bytes per pixel:
+    // a 24-bit picture needs toDisplayFormat first, which the error names with the file).
     virtual void setColorKeyFromPixel(bool enable);
     virtual void setColorKey(std::uint8_t r, std::uint8_t g, std::uint8_t b, bool enable);
 
@@ -91,6 +93,9 @@ class Texture {
     /// channel masks), so a draw between them converts nothing: a picture after
     /// toDisplayFormat and the screen, say. False while either is empty.
     bool sameFormat(const Texture& other) const;
+    /// The file the picture was loaded from (kept through toDisplayFormat); empty for one made
+    /// otherwise. Errors about the picture name it.
+    const std::string& path() const { return path_; }
 
   protected:
     // For targets whose surface belongs to SDL: give it up without freeing it.
@@ -100,6 +105,7 @@ class Texture {
 
   private:
     SDL_Surface* surface_ = nullptr;
+    std::string path_;
 };
 
 namespace texture {

@@ -61,12 +61,15 @@ const Module kModules[] = {
 };
 constexpr int kModuleCount = static_cast<int>(sizeof kModules / sizeof kModules[0]);
 
-void reportError(const std::exception& e) {
-    const std::string line = basic::describe(e);
+void reportLine(const std::string& line) {
     std::fprintf(stderr, "%s\n", line.c_str());
     std::fflush(stderr);
     // stderr.txt is a file nobody watches: whoever started the program sees the line too.
     logger::toTerminal(line);
+}
+
+void reportError(const std::exception& e) {
+    reportLine(basic::describe(e));
 }
 
 }  // namespace
@@ -103,6 +106,10 @@ int runProgram(const std::function<int()>& body) {
         return body();
     } catch (const std::exception& e) {
         reportError(e);
+        return 1;
+    } catch (...) {
+        // Not ours to describe, but no reason to skip the end routines either.
+        reportLine("[unknown] an error that is not a std::exception left the program's body");
         return 1;
     }
 }

@@ -42,8 +42,10 @@ class Engine {
 /// }
 /// @endcode
 // A whole program: engine start, body, engine end. An error that escapes the engine start or
-// the body is written to standard error (stderr.txt once redirected, and then also to the
-// standard error the program was started with) and gives status 1.
+// the body (a std::exception, or anything else thrown) is written to standard error
+// (stderr.txt once redirected, and then also to the standard error the program was started
+// with) and gives status 1. While the engine runs, a fatal signal leaves its line in the log
+// and on the terminal (see logger::setFaultExplainer) and ends with the signal's status.
 int runProgram(const std::function<int()>& body);
 
 }  // namespace algo

@@ -71,8 +71,14 @@ std::string text(const char* s) {
 
 }  // namespace
 
-LuaError::LuaError(const std::string& message, lua_State* state) : basic::Error(message) {
+LuaError::LuaError(const std::string& message, lua_State* state, std::string luaMessage)
+    : basic::Error(message), luaMessage_(std::move(luaMessage)) {
     luaDump(state);
+}
+
+std::string LuaError::toString() const {
+    return luaMessage_.empty() ? std::string(what())
+                               : std::string(what()) + " / lua:" + luaMessage_;
 }
 
 Lua::~Lua() {
@@ -108,8 +114,9 @@ void Lua::run() {
     int status = luaL_loadbuffer(L, source_.data(), source_.size(), source_.c_str());
     if (status == 0) status = lua_pcall(L, 0, LUA_MULTRET, 0);
     if (status != 0) {
+        std::string message = messageText(L, -1);  // alert takes it off the stack
         alert(L);
-        throw LuaError("パースエラー", L);
+        throw LuaError("パースエラー", L, std::move(message));
     }
     done_ = true;
 }

@@ -11,22 +11,31 @@
 
 namespace algo {
 
-/// The error of a failed Lua::run ("パースエラー"). Constructing it writes the diagnostic
-/// block ("Lua panic!" and the activation record) to the log; Lua's own message has gone to
-/// the script's _ALERT function when it defines one, else to standard error (stderr.txt).
+/// The error of a failed Lua::run ("パースエラー", whether the chunk failed to load or to
+/// run). Constructing it writes the diagnostic block ("Lua panic!" and the activation record)
+/// to the log; Lua's own message has gone to the script's _ALERT function when it defines
+/// one, else to standard error (stderr.txt). what() is the fixed message; toString(), the
+/// line an error handler logs, adds " / lua:" and Lua's message.
 ///
 /// @code
 /// try {
 ///     lua.run();
-/// } catch (const algo::LuaError&) {
-///     // keep drawing with the last script that ran; stderr.txt has Lua's message
+/// } catch (const algo::LuaError& e) {
+///     // keep drawing with the last script that ran; e.luaMessage() says what went wrong:
+///     // [string "..."]:3: attempt to index local 't' (a nil value)
 /// }
 /// @endcode
 // Raised when a chunk fails; constructing one writes the diagnostic block of the state to the
 // log first.
 class LuaError : public basic::Error {
   public:
-    LuaError(const std::string& message, lua_State* state);
+    LuaError(const std::string& message, lua_State* state, std::string luaMessage = {});
+    // The message, then " / lua:" and Lua's own message when there is one.
+    std::string toString() const override;
+    const std::string& luaMessage() const { return luaMessage_; }
+
+  private:
+    std::string luaMessage_;
 };
 
 /// A Lua 5.1 state held by an object: typed reads that insist on the Lua type, pushes,

@@ -14,6 +14,11 @@ std::string SDLError::toString() const {
 
 namespace sdlinit {
 
+void raise(const std::string& message, const std::string& reason) {
+    SDL_SetError("%s", reason.c_str());
+    throw SDLError(message);
+}
+
 bool presetEnv(const char* name, const std::string& value) {
     if (std::getenv(name) != nullptr) return false;
     return ::setenv(name, value.c_str(), 0) == 0;
@@ -21,6 +26,7 @@ bool presetEnv(const char* name, const std::string& value) {
 
 void moduleStart() {
     log("SDLInit ctor ..");
+    SDL_ClearError();
     if (SDL_Init(0) != 0) throw SDLError("error SDL_Init");
 }
 

@@ -18,6 +18,8 @@ namespace algo {
 ///     algo::log(basic::describe(e));  // a damaged file: テクスチャのロードに失敗。 / sdl:...
 /// }
 /// @endcode
+// Every engine call clears SDL's reason before the SDL call it checks, so that the reason
+// shown is that call's own (or none), never one left by an earlier, unrelated call.
 class SDLError : public basic::Error {
   public:
     explicit SDLError(const std::string& message) : basic::Error(message) {}
@@ -26,6 +28,10 @@ class SDLError : public basic::Error {
 };
 
 namespace sdlinit {
+// Raises SDLError(message) with `reason` standing as SDL's reason: for a failure the engine
+// finds before calling SDL (an empty texture, say), or to name the file a reason is about.
+[[noreturn]] void raise(const std::string& message, const std::string& reason);
+
 // Sets a setting SDL reads from the environment (SDL_*, SDL12COMPAT_*) unless the user's
 // environment already has it, so the user keeps the last word; true when this call set it.
 // SDL reads most of them when it starts: call before the engine does.

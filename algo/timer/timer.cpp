@@ -19,6 +19,7 @@ namespace timer {
 
 void moduleStart() {
     log("Timer ctor ..");
+    SDL_ClearError();
     if (SDL_InitSubSystem(SDL_INIT_TIMER) != 0) throw SDLError("error SDL_INIT_TIMER");
 }
 

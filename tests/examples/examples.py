@@ -122,7 +122,8 @@ def run(script, shots=(), warps=(), copies=(), pads=(), close=False, where=None,
     if close:
         cmd.append('--close')
     cmd.append('script.txt')
-    p = subprocess.run(cmd, cwd=d, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=300)
+    p = subprocess.run(cmd, cwd=d, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=300,
+                       env=user_dirs(d))
     out = p.stdout.decode('utf-8', 'replace')
     taken = {}
     for n in shots:
@@ -137,6 +138,14 @@ def run(script, shots=(), warps=(), copies=(), pads=(), close=False, where=None,
         raise Failure('exit status %d, expected %d\n--- output\n%s--- stdout.txt\n%s--- stderr.txt\n%s'
                       % (r.status, expect, out, r.log(), r.file('stderr.txt')))
     return r
+
+
+def user_dirs(d):
+    """The environment of a run: the user's data and settings live in its own directory."""
+    env = dict(os.environ)
+    env['XDG_DATA_HOME'] = os.path.join(d, 'xdg', 'data')
+    env['XDG_CONFIG_HOME'] = os.path.join(d, 'xdg', 'config')
+    return env
 
 
 def bad_data(path, damage):
@@ -432,6 +441,58 @@ def case_data():
     quits_on_close()
 
 
+BASKET = (168, 116, 58)
+SCORE = (255, 230, 120)
+FRUIT = ((224, 42, 42), (216, 200, 58))  # apple, pear
+
+
+def spread(shot, colour, box):
+    """Leftmost and rightmost x of a colour in a box, and how many pixels it has."""
+    xs = [x for y in range(box[1], box[3]) for x in range(box[0], box[2])
+          if near(shot.px[y][x], colour)]
+    check(xs, 'no pixels of %s in %s' % (colour, box))
+    return min(xs), max(xs), len(xs)
+
+
+def case_catch():
+    d = workdir()
+    best = os.path.join(d, 'xdg', 'data', 'algo-catch', 'best.txt')
+    field = (0, 80, 512, 456)
+    # Still for 100 passes, P taps pause at 101 and resume at 141, then Right is held.
+    r = run('100 -\n1 p\n39 -\n1 p\n20 -\n80 right\n', where=d,
+            shots=(90, 110, 139, 161, 241))
+    check(os.path.isdir(os.path.dirname(best)), 'the data directory is made under XDG_DATA_HOME')
+    a = r.shot(90)
+    left, right, _ = spread(a, BASKET, (0, 456, 512, 480))
+    check(abs((left + right) / 2 - 256) <= 1, 'the basket does not start centred: %d-%d'
+          % (left, right))
+    check(sum(a.count(c, field) for c in FRUIT) > 50, 'no fruit falls')
+    # The score is centred by its measured width.
+    left, right, n = spread(a, SCORE, (0, 8, 512, 52))
+    check(n > 50 and abs((left + right) / 2 - 256) <= 3, 'score not centred: %d-%d' % (left, right))
+    check(r.shot(110).region(field) == r.shot(139).region(field), 'the pause does not hold')
+    check(r.shot(139).count((255, 255, 255), (0, 200, 512, 270)) > 50, 'no "Paused" shown')
+    check(r.shot(139).region(field) != r.shot(161).region(field), 'the game does not go on')
+    left, right, _ = spread(r.shot(241), BASKET, (0, 456, 512, 480))
+    # The body's colour spans 40 of the basket's 48 pixels, 4 in from either side.
+    check(right == 511 - 4, 'Right does not take the basket to the edge: %d' % right)
+    # A best score from an earlier run is shown and kept; one that a run beats is replaced.
+    kept = os.path.exists(best) and open(best).read()
+    with open(best, 'w') as f:
+        f.write('1000\n')
+    r2 = run('30 -\n', where=d, shots=(30,))
+    check(open(best).read() == '1000\n', 'an unbeaten best was changed')
+    check(r2.shot(30).region((0, 52, 512, 76)) != a.region((0, 52, 512, 76)) or kept == '1000\n',
+          'the best score from the file is not shown')
+    with open(best, 'w') as f:
+        f.write('-1\n')
+    run('30 -\n', where=d)
+    check(open(best).read().strip().isdigit(), 'a beaten best was not written: %r' % open(best).read())
+    bad_data('data/fruit.bmp', 'damaged')
+    bad_data('data/tune.ogg', 'missing')
+    quits_on_close()
+
+
 def repack(d, change):
     """Rewrites d/data.zip with change(name, bytes) applied to each member (None drops it)."""
     path = os.path.join(d, 'data.zip')
@@ -452,6 +513,7 @@ SCREENS = {
     'tasks': ('200 -\n', 200, ()),
     'input': ('30 -\n40 right,x\n', 70, ((20, 330, 400),)),
     'data': ('1 right\n1 l\n20 -\n', 20, ()),
+    'catch': ('200 -\n30 left\n', 230, ()),
 }
 
 
@@ -466,7 +528,7 @@ def real_window(program):
     """The built program itself in a real window: it opens, draws, and a real Escape ends it."""
     d = workdir()
     xdotool = os.environ.get('XDOTOOL', 'xdotool')
-    p = subprocess.Popen([program], cwd=d, stdin=subprocess.DEVNULL)
+    p = subprocess.Popen([program], cwd=d, stdin=subprocess.DEVNULL, env=user_dirs(d))
     try:
         found = subprocess.run(['timeout', '30', xdotool, 'search', '--sync', '--name',
                                 '^%s$' % ARGS.name], stdout=subprocess.PIPE, check=True)

@@ -429,6 +429,144 @@ TEST_F(SoundTest, DamagedOrMissingFilesRaiseErrorsNamingTheFile) {
     EXPECT_THROW(algo::Music("data/none.ogg", true), std::exception);
 }
 
+// Big-endian and little-endian 32-bit fields, and one chunk of a RIFF or IFF file.
+std::string be32(std::uint32_t v) {
+    return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+            static_cast<char>(v)};
+}
+std::string le32(std::uint32_t v) {
+    return {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
+            static_cast<char>(v >> 24)};
+}
+std::string chunk(const char* tag, const std::string& body, bool bigEndian) {
+    return tag + (bigEndian ? be32 : le32)(static_cast<std::uint32_t>(body.size())) + body;
+}
+
+// An AIFF file as many tools write it: an annotation of odd length (with its pad byte) before
+// the sound. The mixer's streamer searches such a file for ever.
+std::string aiff() {
+    const std::uint32_t frames = 2205;
+    std::string comm = std::string("\0\1", 2) + be32(frames) + std::string("\0\x10", 2) +
+                       std::string("\x40\x0D\xAC\x44\0\0\0\0\0\0", 10);  // 22050 Hz
+    std::string ssnd = be32(0) + be32(0) + std::string(frames * 2, '\x10');
+    std::string body = "AIFF" + chunk("ANNO", "hello", true) + std::string(1, '\0') +
+                       chunk("COMM", comm, true) + chunk("SSND", ssnd, true);
+    return "FORM" + be32(static_cast<std::uint32_t>(body.size())) + body;
+}
+
+TEST_F(SoundTest, MusicTakesOnlyWhatTheMixerStreamsSafely) {
+    using namespace soundfiles;
+    const std::string wave = wav(squareWave(kRate, 1, 0.5), kRate, 1);
+    const std::string fmt = wave.substr(12, 8 + 16);  // the fmt chunk of that file
+    const std::string data = wave.substr(12 + 8 + 16);
+    auto riff = [](const std::string& body) {
+        return "RIFF" + le32(static_cast<std::uint32_t>(body.size() + 4)) + "WAVE" + body;
+    };
+    struct Case {
+        const char* path;
+        std::string bytes;
+        const char* problem;
+    } cases[] = {
+        {"data/annotated.aiff", aiff(), "an AIFF file"},
+        {"data/list.wav", riff(chunk("LIST", "hello", false) + std::string(1, '\0') + fmt + data),
+         "a LIST or fact chunk of odd length"},
+        {"data/nodata.wav", riff(fmt), "no data chunk"},
+        {"data/datafirst.wav", riff(data + fmt), "the first chunk is not fmt"},
+        {"data/empty.ogg", "", "an empty file"},
+        {"data/song.mid", "MThd" + be32(6) + std::string(6, '\0'), "a MIDI file"},
+    };
+    for (const Case& c : cases) {
+        testenv::writeFile(c.path, c.bytes);
+        algo::Music m(c.path, false);
+        try {
+            m.load();
+            ADD_FAILURE() << c.path << " was given to the mixer";
+        } catch (const algo::SDLError& e) {
+            EXPECT_EQ(std::string(e.what()),
+                      std::string("音楽のロードに失敗。 @Music.load:") + c.path);
+            const std::string line = e.toString();
+            EXPECT_NE(line.find(std::string(c.path) + ": "), std::string::npos) << line;
+            EXPECT_NE(line.find(c.problem), std::string::npos) << line;
+            EXPECT_NE(line.find("Ogg Vorbis or PCM WAV"), std::string::npos) << line;
+        }
+        EXPECT_FALSE(m.isLoaded());
+        EXPECT_FALSE(m.hasStream());
+    }
+    // A plain WAV file, and one with an even-length LIST chunk first, stream as music.
+    testenv::writeFile("data/plain.wav", wave);
+    testenv::writeFile("data/listed.wav", riff(chunk("LIST", "INFO", false) + fmt + data));
+    for (const char* path : {"data/plain.wav", "data/listed.wav"}) {
+        algo::Music m(path, true);
+        ASSERT_TRUE(m.isLoaded()) << path;
+        std::size_t before = mixedSize();
+        m.play();
+        waitOutput(0.3);
+        EXPECT_GT(loudestSince(before), 4000) << path;
+        m.stop();
+    }
+}
+
+// Effects at a quarter of their loudness, music at none, and a mixer of two channels: heard
+// in what the mixer writes, and kept across closing and opening the device.
+TEST_F(SoundTest, VolumesAndChannelsReachTheOutputAndOutliveTheDevice) {
+    algo::Sound beep("data/beep.wav", true);
+    EXPECT_EQ(beep.volume(), 128);
+    beep.setVolume(32);
+    std::size_t before = mixedSize();
+    beep.play();
+    waitOutput(0.3);
+    const int quarter = loudestSince(before);
+    EXPECT_GT(quarter, 1500);
+    EXPECT_LT(quarter, 2500);  // 8000 at full loudness
+    beep.stop();
+
+    audio().close();
+    openDevice();  // frees the effect; loading again keeps its volume
+    beep.load();
+    EXPECT_EQ(beep.volume(), 32);
+    before = mixedSize();
+    beep.play();
+    waitOutput(0.3);
+    EXPECT_LT(loudestSince(before), 2500);
+    beep.setVolume(128);  // while it sounds
+    waitOutput(0.2);
+    before = mixedSize();
+    waitOutput(0.2);
+    EXPECT_GT(loudestSince(before), 6000);
+    audio().stopAll();
+
+    audio().setMusicVolume(0);
+    algo::Music tune("data/tune.ogg", true);
+    tune.playLoop();
+    waitOutput(0.2);
+    before = mixedSize();
+    waitOutput(0.3);
+    EXPECT_EQ(loudestSince(before), 0) << "music at volume 0 is silent";
+    audio().setMusicVolume(128);
+    waitOutput(0.2);
+    before = mixedSize();
+    waitOutput(0.3);
+    EXPECT_GT(loudestSince(before), 2000);
+    audio().stopAll();
+
+    audio().setChannels(2);
+    audio().close();
+    openDevice();
+    EXPECT_EQ(audio().channels(), 2);
+    EXPECT_EQ(Mix_AllocateChannels(-1), 2);
+    algo::Sound a("data/beep.wav", true), b("data/beep.wav", true), c("data/blip.wav", true);
+    a.playLoop();
+    b.playLoop();
+    c.play();
+    EXPECT_EQ(c.channel(), -1) << "a third effect on two channels is skipped";
+    audio().stopAll();
+    audio().setChannels(8);
+    audio().setMusicVolume(128);
+    EXPECT_THROW(beep.setVolume(129), basic::AssertError);
+    EXPECT_THROW(audio().setMusicVolume(-1), basic::AssertError);
+    EXPECT_THROW(audio().setChannels(0), basic::AssertError);
+}
+
 TEST_F(SoundTest, BrokenPreconditionsAreAssertionFailures) {
     EXPECT_THROW(algo::Sound("", false), basic::AssertError);
     EXPECT_THROW(algo::Music("", true), basic::AssertError);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "algo/file/logger.hpp"
 #include "algo/game/actor.hpp"
 #include "algo/game/vector2d.hpp"
 #include "basic/assert.hpp"
@@ -116,7 +117,36 @@ class ActorTableTest : public testing::Test {
     }
 };
 
+// Its objects see the engine running when they are made: an actor may load a picture in
+// its constructor.
+struct Lazy : algo::ActorTable<Lazy> {
+    static inline int made = 0;
+    static inline int madeWithoutEngine = 0;
+    Lazy() {
+        ++made;
+        if (!algo::logger::running()) ++madeWithoutEngine;
+    }
+    void start(const basic::Args&) override {}
+    void end() override {}
+    void move() override {}
+    void draw() override {}
+};
+
+TEST(ActorPool, ObjectsAreMadeOnFirstUseWhileTheEngineRuns) {
+    EXPECT_EQ(Lazy::made, 0);  // nothing at static initialisation
+    EXPECT_EQ(Lazy::pool.length(), 0u);
+    Lazy& first = Lazy::create({});
+    EXPECT_EQ(Lazy::made, 128);
+    EXPECT_EQ(Lazy::madeWithoutEngine, 0);
+    EXPECT_EQ(Lazy::pool.length(), 127u);
+    first.kill();
+    Lazy::makePool();  // made already: nothing more
+    EXPECT_EQ(Lazy::made, 128);
+    EXPECT_EQ(Lazy::pool.length(), 128u);
+}
+
 TEST_F(ActorTableTest, PoolIsMadeUpFrontAndCreateFillsSlotsInOrder) {
+    Probe::makePool();
     EXPECT_EQ(Probe::pool.length(), 128u);
     EXPECT_FALSE(Probe::pool.doNew());
     for (int i = 0; i < 128; ++i) {
@@ -132,6 +162,10 @@ TEST_F(ActorTableTest, PoolIsMadeUpFrontAndCreateFillsSlotsInOrder) {
         ADD_FAILURE() << "no PoolExeption";
     } catch (const basic::PoolExeption& e) {
         EXPECT_STREQ(e.what(), "pool is exhausted");
+        // The logged line says which pool and how large it is.
+        EXPECT_EQ(basic::describe(e),
+                  "[basic::PoolExeption] pool is exhausted: all 128 objects of "
+                  "(anonymous namespace)::Probe are in use (the pool does not grow)");
     }
     EXPECT_EQ(Probe::liveCount(), 128u);
     EXPECT_EQ(Probe::cursor, 127u);
@@ -229,6 +263,39 @@ TEST_F(ActorTableTest, FullTableWithObjectsLeftInThePoolAssertsAndKeepsThePoolWh
     EXPECT_EQ(Probe::cursor, 127u);
     Probe::clearAll();
     Probe::pool.resize(128);
+}
+
+TEST_F(ActorTableTest, LiveWalksTheSlotsAndSeesKillsMadeOnTheWay) {
+    for (int i = 0; i < 6; ++i) Probe::create(idArgs(i));
+    Probe::list[2]->kill();
+    std::string seen;
+    for (Probe& p : Probe::live()) {
+        seen += std::to_string(p.id);
+        if (p.id == 3) Probe::list[4]->kill();  // a later slot emptied during the walk
+    }
+    EXPECT_EQ(seen, "0135");
+    int n = 0;
+    for (Probe& p : Probe::live()) {
+        (void)p;
+        ++n;
+    }
+    EXPECT_EQ(n, 4);
+    Probe::clearAll();
+    EXPECT_TRUE(Probe::live().begin() == Probe::live().end());
+}
+
+TEST(Overlaps, SharedPixelsOnlyAndNoWrapAtTheCoordinateLimits) {
+    const SDL_Rect a{10, 10, 20, 20};
+    EXPECT_TRUE(algo::overlaps(a, SDL_Rect{29, 29, 5, 5}));   // one pixel shared
+    EXPECT_FALSE(algo::overlaps(a, SDL_Rect{30, 10, 5, 5}));  // edge to edge
+    EXPECT_FALSE(algo::overlaps(a, SDL_Rect{10, 30, 5, 5}));
+    EXPECT_TRUE(algo::overlaps(a, SDL_Rect{0, 0, 100, 100}));  // one inside the other
+    EXPECT_TRUE(algo::overlaps(SDL_Rect{15, 15, 1, 1}, a));
+    EXPECT_FALSE(algo::overlaps(a, SDL_Rect{15, 15, 0, 5}));  // nothing has no pixels
+    EXPECT_TRUE(algo::overlaps(SDL_Rect{-5, -5, 10, 10}, SDL_Rect{0, 0, 1, 1}));
+    // 32760 + 100 does not wrap into negative coordinates.
+    EXPECT_FALSE(algo::overlaps(SDL_Rect{32760, 0, 100, 10}, SDL_Rect{-32768, 0, 10, 10}));
+    EXPECT_TRUE(algo::overlaps(SDL_Rect{32760, 0, 100, 10}, SDL_Rect{32767, 5, 1, 1}));
 }
 
 }  // namespace

@@ -164,4 +164,37 @@ TEST_F(FontTest, CharListAdvancesByEachPictureWidth) {
     EXPECT_EQ(pixels::at(dst, 10, 0), kBlack);  // nothing after it
 }
 
+TEST_F(FontTest, TextSizeIsWhatDrawingCoversAndEmptyTextDrawsNothing) {
+    algo::Font f;
+    f.load("data/sans.ttf", 16);
+    algo::TextSize size = f.textSize("Hop!");
+    algo::Texture label = f.renderText("Hop!", 0, 0, 0, false);
+    EXPECT_EQ(size.width, label.width());
+    EXPECT_EQ(size.height, label.height());
+    algo::Texture dst(100, 60);
+    dst.fill(255, 255, 255);
+    f.drawText("Hop!", dst, 30, 20, 0, 0, 0, 255, true);
+    expectTextInBox(dst, 30, 20, size.width, size.height);
+    EXPECT_GT(f.textSize("Hop! Hop!").width, size.width);
+
+    // An empty label: no width, one line high, and nothing drawn or refused.
+    const algo::TextSize none = f.textSize("");
+    EXPECT_EQ(none.width, 0);
+    EXPECT_EQ(none.height, size.height);
+    dst.fill(255, 255, 255);
+    for (bool solid : {true, false}) {
+        f.drawText("", dst, 30, 20, 0, 0, 0, 255, solid);
+        algo::Texture empty = f.renderText("", 0, 0, 0, solid);
+        EXPECT_EQ(empty.width(), 0);
+        EXPECT_EQ(empty.height(), size.height);
+        empty.draw(nullptr, dst, 10, 10);
+    }
+    for (int y = 0; y < dst.height(); ++y)
+        for (int x = 0; x < dst.width(); ++x) ASSERT_EQ(pixels::at(dst, x, y), kWhite);
+
+    algo::Font unloaded;
+    EXPECT_THROW(unloaded.textSize("x"), basic::AssertError);
+    EXPECT_THROW(unloaded.drawText("", dst, 0, 0, 0, 0, 0, 255, true), basic::AssertError);
+}
+
 }  // namespace

@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <random>
 #include <sstream>
 #include <stdexcept>
 
+#include "algo/file/userdir.hpp"
+#include "basic/assert.hpp"
 #include "tests/support/testenv.hpp"
 
 namespace {
@@ -249,6 +252,62 @@ TEST(InitFileHelpers, TrimAndReadLine) {
     std::string line;
     while (algo::readLine(in, line)) lines.push_back(line);
     EXPECT_EQ(lines, (std::vector<std::string>{"one", "", "three", "", "five"}));
+}
+
+TEST(InitFileFormat, AByteOrderMarkIsNotPartOfTheFirstKey) {
+    auto f = loaded("bom.ini", "\xEF\xBB\xBFvolume = 7\r\nname = \xEF\xBB\xBFkept\r\n");
+    EXPECT_EQ(f->get("volume"), "7");
+    EXPECT_EQ(f->get("name"), "\xEF\xBB\xBFkept");  // only at the very start is it a mark
+    EXPECT_EQ(f->lines().size(), 2u);
+    // Bytes that only begin like a mark are text.
+    auto g = loaded("notbom.ini", "\xEF\xBBx=1\n");
+    EXPECT_EQ(g->get("\xEF\xBBx"), "1");
+}
+
+// Each directory is the variable's when that is an absolute path, else the default under
+// the home directory; made with its parents, and a plain file in the way is named.
+TEST(UserDirs, XdgVariablesTheirDefaultsAndMadeOnDemand) {
+    const fs::path root = fs::absolute("xdg");
+    struct Env {
+        const char* name;
+        std::string old;
+        bool had;
+        explicit Env(const char* n) : name(n), had(std::getenv(n) != nullptr) {
+            if (had) old = std::getenv(n);
+        }
+        ~Env() {
+            if (had)
+                setenv(name, old.c_str(), 1);
+            else
+                unsetenv(name);
+        }
+    } home("HOME"), data("XDG_DATA_HOME"), config("XDG_CONFIG_HOME");
+    setenv("HOME", (root / "home").c_str(), 1);
+    unsetenv("XDG_DATA_HOME");
+    setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
+    EXPECT_EQ(algo::userDataDir("catch"), root / "home/.local/share/catch");
+    EXPECT_EQ(algo::userConfigDir("starhop"), root / "home/.config/starhop");
+    EXPECT_TRUE(fs::is_directory(root / "home/.local/share/catch"));
+    EXPECT_TRUE(fs::is_directory(root / "home/.config/starhop"));
+    EXPECT_FALSE(fs::exists("relative"));
+    EXPECT_EQ(fs::status(root / "home/.config").permissions() & fs::perms::all,
+              fs::perms::owner_all);
+
+    setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+    EXPECT_EQ(algo::userDataDir("catch"), root / "data/catch");
+    EXPECT_EQ(algo::userConfigDir("starhop"), root / "config/starhop");
+    EXPECT_EQ(algo::userConfigDir("starhop"), root / "config/starhop");  // there already
+
+    testenv::writeFile((root / "data/blocked").string(), "a file, not a directory");
+    try {
+        algo::userDataDir("blocked");
+        ADD_FAILURE() << "no error";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("data/blocked"), std::string::npos) << e.what();
+    }
+    for (const char* bad : {"", ".", "..", "a/b"})
+        EXPECT_THROW(algo::userDataDir(bad), basic::AssertError) << bad;
 }
 
 }  // namespace

@@ -626,4 +626,41 @@ TEST_F(Mouse, CursorCanBeHiddenAndShown) {
     EXPECT_TRUE(m.isCursorShown());
 }
 
+// A tap that goes down and up between two polls: the snapshot never sees it, the latch does,
+// for one pass only; with no events (scripted keys) the latch is isPush.
+TEST_F(Input, ATapShorterThanAPassIsSeenByWasPushedOnly) {
+    auto& kb = KeyBoard_::instance();
+    auto& input = algo::EasyInput_::instance();
+    auto key = [](Uint8 type, SDLKey sym) {
+        SDL_Event e;
+        std::memset(&e, 0, sizeof e);
+        e.type = type;
+        e.key.type = type;
+        e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+        e.key.keysym.sym = sym;
+        ASSERT_EQ(SDL_PushEvent(&e), 0);
+    };
+    key(SDL_KEYDOWN, SDLK_z);
+    key(SDL_KEYUP, SDLK_z);
+    ASSERT_TRUE(poll());
+    EXPECT_FALSE(kb.isPress(SDLK_z));
+    EXPECT_FALSE(kb.isPush(SDLK_z));
+    EXPECT_TRUE(kb.wasPushed(SDLK_z));
+    EXPECT_FALSE(kb.wasPushed(SDLK_x));
+    EXPECT_EQ(input.count(algo::EasyInput_::Button(0)), 0);  // the counters stay as they were
+    EXPECT_TRUE(input.wasPushed(algo::EasyInput_::Button(0)));
+    EXPECT_FALSE(input.wasPushed(algo::EasyInput_::Button(1)));
+    EXPECT_FALSE(input.wasPushed(algo::EasyInput_::Button(10)));  // no key: no latch
+    ASSERT_TRUE(poll());
+    EXPECT_FALSE(kb.wasPushed(SDLK_z));  // the next pass has seen nothing new
+
+    keys[SDLK_x] = 1;  // held through the snapshot: isPush, so wasPushed too
+    ASSERT_TRUE(poll());
+    EXPECT_TRUE(kb.wasPushed(SDLK_x));
+    EXPECT_TRUE(input.wasPushed(algo::EasyInput_::Button(1)));
+    ASSERT_TRUE(poll());
+    EXPECT_FALSE(kb.wasPushed(SDLK_x));
+    EXPECT_THROW(kb.wasPushed(algo::kKeyCount), basic::AssertError);
+}
+
 }  // namespace

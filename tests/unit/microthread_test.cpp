@@ -126,20 +126,45 @@ TEST(MicroThreadOrder, NestedTaskIsDrivenFromInsideAnotherBody) {
     EXPECT_TRUE(outer.isFinished());
 }
 
-TEST(MicroThreadOrder, StartOfAParkedTaskBeginsAfresh) {
+TEST(MicroThreadOrder, StartOfAParkedTaskUnwindsItThenBeginsAfresh) {
     MicroThread t;
-    int begins = 0, ends = 0;
+    std::string trace;
+    struct Note {
+        std::string& trace;
+        ~Note() { trace += "unwound "; }
+    };
     auto body = [&] {
-        ++begins;
+        Note note{trace};
+        trace += "begins ";
         t.yield();
-        ++ends;
+        trace += "goes on ";
     };
     t.start(MicroThread::Body::of(body));
-    t.start(MicroThread::Body::of(body));  // the first run is abandoned where it was parked
-    EXPECT_EQ(begins, 2);
+    t.start(MicroThread::Body::of(body));  // the first run is unwound where it was parked
+    EXPECT_EQ(trace, "begins unwound begins ");
     t.step();
-    EXPECT_EQ(ends, 1);
+    EXPECT_EQ(trace, "begins unwound begins goes on unwound ");
     EXPECT_TRUE(t.isFinished());
+
+    // A handler that rethrows lets the unwinding through; one that swallows it and parks
+    // again leaves nothing to do but abandon the body, loudly.
+    int swallowed = 0;
+    auto stubborn = [&] {
+        for (;;) {
+            try {
+                t.yield();
+            } catch (...) {
+                ++swallowed;
+            }
+        }
+    };
+    t.start(MicroThread::Body::of(stubborn));
+    EXPECT_THROW(t.start(MicroThread::Body::of(body)), basic::AssertError);
+    EXPECT_EQ(swallowed, 1);
+    EXPECT_TRUE(t.isFinished());
+    trace.clear();
+    t.start(MicroThread::Body::of(body));  // the object is usable again
+    EXPECT_EQ(trace, "begins ");
 }
 
 TEST(MicroThreadStack, RestartWithSizeZeroReusesAreaAndSize) {
@@ -231,7 +256,7 @@ void overflow(std::uint32_t area, std::uint32_t size) {
     MicroThread t;
     auto nothing = [] {};
     t.start(MicroThread::Body::of(nothing), area);
-    gGuard = t.stackArea() - sysconf(_SC_PAGESIZE);
+    gGuard = t.stackArea() - MicroThread::kUnwindReserve - sysconf(_SC_PAGESIZE);
     static char handlerStack[1 << 16];
     stack_t alt{};
     alt.ss_sp = handlerStack;
@@ -247,16 +272,12 @@ void overflow(std::uint32_t area, std::uint32_t size) {
     _exit(0);
 }
 
-TEST(MicroThreadStackDeathTest, OverflowFaultsAtOnceInTheGuardPageBelowTheStack) {
+TEST(MicroThreadStackDeathTest, OverflowFaultsInTheGuardPageBelowTheReserve) {
     GTEST_FLAG_SET(death_test_style, "fast");
     EXPECT_EXIT(overflow(16384, 16384), testing::ExitedWithCode(3), "");
     // A reused larger area: the stack still ends right above the guard.
     EXPECT_EXIT(overflow(65536, 5000), testing::ExitedWithCode(3), "");
 }
-
-// Throwing runs the unwinder on the task's stack, which takes more than the default 4096
-// bytes (several times more under the address sanitizer).
-constexpr std::uint32_t kUnwindingStack = 65536;
 
 TEST(MicroThreadErrors, BrokenPreconditionsAreAssertions) {
     MicroThread t;
@@ -282,7 +303,7 @@ TEST(MicroThreadErrors, BrokenPreconditionsAreAssertions) {
         }
         t.yield();
     };
-    t.start(MicroThread::Body::of(body), kUnwindingStack);
+    t.start(MicroThread::Body::of(body));  // the default size: the reserve takes the unwinder
     EXPECT_NE(waitError.find("at least 1"), std::string::npos) << waitError;
     EXPECT_NE(stepError.find("inside"), std::string::npos) << stepError;
     EXPECT_TRUE(t.isSuspended());
@@ -297,7 +318,7 @@ TEST(MicroThreadErrors, ErrorEscapingTheBodyReachesTheOwnerAsAssertion) {
         t.yield();
         throw std::runtime_error("broken body");
     };
-    t.start(MicroThread::Body::of(body), kUnwindingStack);
+    t.start(MicroThread::Body::of(body));  // the default size: the reserve takes the unwinder
     try {
         t.step();
         FAIL() << "no error";
@@ -332,7 +353,7 @@ TEST(MicroThreadErrors, ErrorsCaughtInsideTheBodyStayThere) {
             }
         }
     };
-    t.start(MicroThread::Body::of(body), kUnwindingStack);
+    t.start(MicroThread::Body::of(body));  // the default size: the reserve takes the unwinder
     while (!t.isFinished()) t.step();
     EXPECT_EQ(seen, "slot 0;slot 1;slot 2;");
 }

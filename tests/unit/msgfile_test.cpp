@@ -76,4 +76,10 @@ TEST(MsgFileLoad, PrintListsBlocksWithIndexedLines) {
     EXPECT_NE(testenv::logText().find("[pr]\n [0] = zero\n [1] = one\n"), std::string::npos);
 }
 
+TEST(MsgFileFormat, AByteOrderMarkIsNotPartOfTheFirstBlockName) {
+    MsgFile m = parsed("\xEF\xBB\xBFtitle\nStarhop\n");
+    EXPECT_EQ(m.get("title"), (Lines{"Starhop"}));
+    EXPECT_EQ(m.messages().size(), 1u);
+}
+
 }  // namespace

@@ -21,12 +21,18 @@ using pixels::RGB;
 const RGB kBlack{0, 0, 0}, kWhite{255, 255, 255}, kRed{255, 0, 0}, kGreen{0, 255, 0},
     kBlue{0, 0, 255}, kMagenta{255, 0, 255}, kYellow{255, 255, 0};
 
-void expectSDLError(const std::function<void()>& f, const std::string& message) {
+// The fixed message, and (when given) a piece of the reason the logged line shows, which
+// must be this failure's own: an earlier call's reason never shows through.
+void expectSDLError(const std::function<void()>& f, const std::string& message,
+                    const std::string& reason = {}) {
+    SDL_SetError("Surface doesn't have a colorkey");  // left over from elsewhere
     try {
         f();
         ADD_FAILURE() << "no SDLError, expected " << message;
     } catch (const algo::SDLError& e) {
         EXPECT_EQ(std::string(e.what()), message);
+        EXPECT_EQ(e.toString().find("colorkey"), std::string::npos) << e.toString();
+        EXPECT_NE(e.toString().find(reason), std::string::npos) << e.toString();
     }
 }
 
@@ -141,7 +147,7 @@ TEST(Display, CaptionFlipAndTheScreenIsNeverFreedHere) {
 TEST(Display, FlipBeforeAnyModeIsAnErrorNotACrash) {
     struct Probe : algo::Display_ {};
     Probe p;
-    expectSDLError([&] { p.flip(); }, "フリップできませんでした。orz");
+    expectSDLError([&] { p.flip(); }, "フリップできませんでした。orz", "setVideoMode comes first");
 }
 
 TEST(Display, WindowScaleIsTheLargestThatFitsNinetyPercentOfTheDesktop) {
@@ -181,16 +187,20 @@ TEST(Texture, CreateUsesTheScreenFormatAndEmptyTexturesAreRefused) {
     EXPECT_EQ(empty.pitch(), 0);
     EXPECT_FALSE(empty.sameFormat(moved));
     EXPECT_FALSE(moved.sameFormat(empty));
-    expectSDLError([&] { empty.fill(1, 2, 3); }, "塗りつぶし失敗。");
-    expectSDLError([&] { empty.setAlpha(3); }, "アルファブレンディングの設定に失敗。");
-    expectSDLError([&] { empty.lock(); }, "サーフェスのロックに失敗。");
-    expectSDLError([&] { empty.setColorKey(1, 2, 3, true); }, "カラーキーの設定に失敗。");
-    expectSDLError([&] { empty.toDisplayFormat(); }, "コンバートに失敗。");
-    expectSDLError([&] { empty.draw(nullptr, moved, 0, 0); }, "error SDL_BlitSurface");
-    expectSDLError([&] { moved.draw(nullptr, empty, 0, 0); }, "error SDL_BlitSurface");
+    const std::string isEmpty = "the texture is empty";
+    expectSDLError([&] { empty.fill(1, 2, 3); }, "塗りつぶし失敗。", isEmpty);
+    expectSDLError([&] { empty.setAlpha(3); }, "アルファブレンディングの設定に失敗。", isEmpty);
+    expectSDLError([&] { empty.lock(); }, "サーフェスのロックに失敗。", isEmpty);
+    expectSDLError([&] { empty.setColorKey(1, 2, 3, true); }, "カラーキーの設定に失敗。", isEmpty);
+    expectSDLError([&] { empty.toDisplayFormat(); }, "コンバートに失敗。", isEmpty);
+    expectSDLError([&] { empty.draw(nullptr, moved, 0, 0); }, "error SDL_BlitSurface",
+                   "nothing to draw: " + isEmpty);
+    expectSDLError([&] { moved.draw(nullptr, empty, 0, 0); }, "error SDL_BlitSurface",
+                   "nowhere to draw: " + isEmpty);
     expectSDLError([&] { empty.drawZoom(nullptr, moved, 0, 0, 2.0, true); },
                    "error SDL_BlitSurface");
-    expectSDLError([&] { empty.drawMirror(nullptr, moved, 0, 0, true); }, "error SDL_BlitSurface");
+    expectSDLError([&] { empty.drawMirror(nullptr, moved, 0, 0, true); }, "error SDL_BlitSurface",
+                   "nothing to draw");
     empty.drawLine(0, 0, 5, 5, 1, 1, 1, 255);  // primitives on nothing draw nothing
     EXPECT_EQ(pixels::at(moved, 0, 0), kBlue);
 }
@@ -252,12 +262,16 @@ TEST(Texture, ThreeBytesPerPixelIsRefusedUntilConverted) {
 
     algo::Texture t("rgb24.bmp");
     ASSERT_EQ(t.bytesPerPixel(), 3);
-    expectSDLError([&] { t.setColorKeyFromPixel(true); }, "ピクセルフォーマットが変。");
+    // The picture is named, and the way out.
+    expectSDLError([&] { t.setColorKeyFromPixel(true); }, "ピクセルフォーマットが変。",
+                   "rgb24.bmp: 24-bit pixels (3 bytes); a colour key from a pixel needs 1, 2 or 4 "
+                   "bytes per pixel: call toDisplayFormat() first");
     EXPECT_EQ(t.surface()->locked, 0);  // not left locked by the failure
     EXPECT_FALSE(t.surface()->flags & SDL_SRCCOLORKEY);
 
     t.toDisplayFormat();
     EXPECT_EQ(t.bytesPerPixel(), 2);
+    EXPECT_EQ(t.path(), "rgb24.bmp");  // the same picture, converted
     t.setColorKeyFromPixel(true);
     auto dst = blank(4, 4, kBlue);
     t.draw(nullptr, dst, 0, 0);
@@ -517,7 +531,8 @@ TEST(Texture, FailedLoadKeepsTheOldPictureAndLogsStartAndEnd) {
     testenv::writeFile("bad.bmp", "BM this is not a picture at all");
     expectSDLError([&] { t.loadimg("bad.bmp"); }, "テクスチャのロードに失敗。");
     testenv::writeFile("empty.bmp", "");
-    EXPECT_ANY_THROW(t.loadimg("empty.bmp"));
+    expectSDLError([&] { t.loadimg("empty.bmp"); }, "RWopsの生成に失敗。",
+                   "empty.bmp: Parameter 'size' is invalid (the file is empty)");
     EXPECT_ANY_THROW(t.loadimg("no/such/file.bmp"));
     EXPECT_EQ(t.surface(), before);
     EXPECT_EQ(pixels::at(t, 2, 2), kRed);
