@@ -2,10 +2,14 @@
 # Quiet when everything is already there.
 
 STARHOP_PACKAGES=(
+  # The build and the engine.
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format
   libsdl1.2-compat-dev libsdl-image1.2-dev libsdl-mixer1.2-dev libsdl-ttf2.0-dev
   libsdl-gfx1.2-dev zlib1g-dev libzip-dev liblua5.1-0-dev libboost-context-dev
-  libvorbis-dev googletest libgtest-dev libbenchmark-dev
+  # The game's tunes (not needed with -DSTARHOP_GAME=OFF).
+  libvorbis-dev
+  # The tests and benchmarks (./check requires them all).
+  googletest libgtest-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick fonts-dejavu-core zip python3 dpkg-dev file lintian
 )
 

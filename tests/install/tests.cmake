@@ -1,12 +1,25 @@
 # Builds the .deb packages, checks them, unpacks the game into a scratch root and plays the
 # installed launcher under Xvfb; installs the SDK into a scratch prefix and builds programs
-# against it from outside the tree.
-if(NOT STARHOP_SANITIZE)
-  add_test(NAME install_deb
-    COMMAND ${CMAKE_CURRENT_LIST_DIR}/install_test.sh ${PROJECT_BINARY_DIR})
-  set_tests_properties(install_deb PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE)
-  add_test(NAME install_sdk
-    COMMAND ${CMAKE_CURRENT_LIST_DIR}/sdk_test.sh ${PROJECT_BINARY_DIR} ${PROJECT_SOURCE_DIR}
-      ${CMAKE_CXX_COMPILER})
-  set_tests_properties(install_sdk PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE)
+# against it from outside the tree. The packages are the normal build's: the sanitizer tree has none of these.
+if(STARHOP_SANITIZE)
+  message(STATUS "Sanitizer tree: the install tests run in the normal tree only")
+  return()
+endif()
+if(STARHOP_GAME)
+  starhop_test_programs(found install_deb dpkg-deb lintian xvfb-run xdotool)
+  if(found)
+    add_test(NAME install_deb
+      COMMAND ${CMAKE_CURRENT_LIST_DIR}/install_test.sh ${PROJECT_BINARY_DIR})
+    set_tests_properties(install_deb PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE)
+  endif()
+endif()
+# The SDK's examples are built and run from their installed folders.
+if(STARHOP_EXAMPLES)
+  starhop_test_programs(found install_sdk xvfb-run xdotool convert zip)
+  if(found)
+    add_test(NAME install_sdk
+      COMMAND ${CMAKE_CURRENT_LIST_DIR}/sdk_test.sh ${PROJECT_BINARY_DIR} ${PROJECT_SOURCE_DIR}
+        ${CMAKE_CXX_COMPILER})
+    set_tests_properties(install_sdk PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE)
+  endif()
 endif()
