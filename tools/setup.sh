@@ -31,19 +31,26 @@ starhop_install_deps() {
   "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null >/dev/null
 }
 
-# starhop_build DIR [cmake options...]: configure, then build; output only on failure.
+# starhop_build DIR [cmake options...] [-- targets...]: configure, then build everything or
+# the targets given; output only on failure.
 starhop_build() {
   local dir=$1
   shift
+  local options=()
+  while [ $# -gt 0 ] && [ "$1" != -- ]; do
+    options+=("$1")
+    shift
+  done
+  [ $# -eq 0 ] || shift
   mkdir -p "$dir"
   # Configured every time so that options given here reach a tree made earlier; options not
   # given keep their cached values.
-  if ! cmake -S . -B "$dir" -G Ninja "$@" >"$dir/configure.log" 2>&1; then
+  if ! cmake -S . -B "$dir" -G Ninja "${options[@]}" >"$dir/configure.log" 2>&1; then
     cat "$dir/configure.log" >&2
     rm -f "$dir/build.ninja"
     return 1
   fi
-  if ! ninja -C "$dir" >"$dir/build.log" 2>&1; then
+  if ! ninja -C "$dir" "$@" >"$dir/build.log" 2>&1; then
     grep -E 'error|Error|FAILED' -A5 "$dir/build.log" | head -80 >&2
     return 1
   fi
