@@ -53,7 +53,7 @@ echo "with the game, the configure stops and names libvorbis-dev and -DSTARHOP_G
 
 tree=$work/engine
 if ! (cmake -S "$src" -B "$tree" "${options[@]}" -DSTARHOP_GAME=OFF &&
-      ninja -C "$tree") >"$work/engine.log" 2>&1; then
+      ninja -C "$tree" -j2) >"$work/engine.log" 2>&1; then
   cat "$work/engine.log"
   echo "the engine alone does not build"
   exit 1

@@ -30,5 +30,6 @@ if(STARHOP_EXAMPLES)
   add_test(NAME install_engine_alone
     COMMAND ${CMAKE_CURRENT_LIST_DIR}/engine_alone.sh ${PROJECT_BINARY_DIR} ${PROJECT_SOURCE_DIR}
       ${CMAKE_C_COMPILER} ${CMAKE_CXX_COMPILER} "${CMAKE_CXX_COMPILER_LAUNCHER}")
-  set_tests_properties(install_engine_alone PROPERTIES TIMEOUT 900)
+  # Its build takes both of ctest -j2's slots rather than crowd the tests beside it.
+  set_tests_properties(install_engine_alone PROPERTIES TIMEOUT 900 PROCESSORS 2)
 endif()
