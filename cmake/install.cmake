@@ -25,30 +25,37 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_
 configure_file(cmake/debian/copyright.in ${PROJECT_BINARY_DIR}/debian/copyright @ONLY)
 configure_file(cmake/debian/changelog.in ${PROJECT_BINARY_DIR}/debian/changelog @ONLY)
 
-# Debian wants manual pages and changelogs compressed, without a time stamp in the header.
+# Debian wants manual pages and changelogs compressed, without a name or a time stamp in the
+# header: gzip -n, on a copy beside the output.
 function(starhop_gzip source output)
+  string(REGEX REPLACE "[.]gz$" "" copy ${output})
   add_custom_command(OUTPUT ${output}
-    COMMAND sh -c "gzip -9n <\"$0\" >\"$1\"" ${source} ${output}
+    COMMAND ${CMAKE_COMMAND} -E copy ${source} ${copy}
+    COMMAND gzip -9nf ${copy}
     DEPENDS ${source} VERBATIM)
 endfunction()
-starhop_gzip(${PROJECT_SOURCE_DIR}/docs/starhop.6 ${PROJECT_BINARY_DIR}/debian/starhop.6.gz)
-starhop_gzip(${PROJECT_BINARY_DIR}/debian/changelog ${PROJECT_BINARY_DIR}/debian/changelog.gz)
-add_custom_target(package_docs ALL
-  DEPENDS ${PROJECT_BINARY_DIR}/debian/starhop.6.gz ${PROJECT_BINARY_DIR}/debian/changelog.gz)
+file(MAKE_DIRECTORY ${PROJECT_BINARY_DIR}/debian/gz)
+starhop_gzip(${PROJECT_BINARY_DIR}/debian/changelog ${PROJECT_BINARY_DIR}/debian/gz/changelog.gz)
+set(PACKAGE_DOCS ${PROJECT_BINARY_DIR}/debian/gz/changelog.gz)
 
 # The game.
-install(TARGETS starhop RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/starhop COMPONENT game)
-install(FILES ${PROJECT_BINARY_DIR}/data.zip DESTINATION ${CMAKE_INSTALL_DATADIR}/starhop
-  COMPONENT game)
-install(PROGRAMS tools/launcher/starhop DESTINATION games COMPONENT game)
-install(FILES assets/desktop/starhop.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
-  COMPONENT game)
-install(FILES assets/desktop/starhop.svg
-  DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps COMPONENT game)
-install(FILES ${PROJECT_BINARY_DIR}/debian/starhop.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6
-  COMPONENT game)
-install(FILES ${PROJECT_BINARY_DIR}/debian/copyright ${PROJECT_BINARY_DIR}/debian/changelog.gz
-  DESTINATION ${GAME_DOC_DIR} COMPONENT game)
+if(STARHOP_GAME)
+  starhop_gzip(${PROJECT_SOURCE_DIR}/docs/starhop.6 ${PROJECT_BINARY_DIR}/debian/gz/starhop.6.gz)
+  list(APPEND PACKAGE_DOCS ${PROJECT_BINARY_DIR}/debian/gz/starhop.6.gz)
+  install(TARGETS starhop RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/starhop COMPONENT game)
+  install(FILES ${PROJECT_BINARY_DIR}/data.zip DESTINATION ${CMAKE_INSTALL_DATADIR}/starhop
+    COMPONENT game)
+  install(PROGRAMS tools/launcher/starhop DESTINATION games COMPONENT game)
+  install(FILES assets/desktop/starhop.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
+    COMPONENT game)
+  install(FILES assets/desktop/starhop.svg
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps COMPONENT game)
+  install(FILES ${PROJECT_BINARY_DIR}/debian/gz/starhop.6.gz
+    DESTINATION ${CMAKE_INSTALL_MANDIR}/man6 COMPONENT game)
+  install(FILES ${PROJECT_BINARY_DIR}/debian/copyright ${PROJECT_BINARY_DIR}/debian/gz/changelog.gz
+    DESTINATION ${GAME_DOC_DIR} COMPONENT game)
+endif()
+add_custom_target(package_docs ALL DEPENDS ${PACKAGE_DOCS})
 
 # The engine SDK.
 install(TARGETS algo EXPORT algoTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev)
@@ -77,10 +84,9 @@ endif()
 configure_file(cmake/algo.pc.in ${PROJECT_BINARY_DIR}/cmake/algo.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/cmake/algo.pc DESTINATION ${ALGO_PC_DIR} COMPONENT dev)
 
-install(FILES ${PROJECT_BINARY_DIR}/debian/copyright ${PROJECT_BINARY_DIR}/debian/changelog.gz
+install(FILES ${PROJECT_BINARY_DIR}/debian/copyright ${PROJECT_BINARY_DIR}/debian/gz/changelog.gz
   DESTINATION ${ALGO_DOC_DIR} COMPONENT dev)
-# The guide may be missing from a tree.
-install(FILES docs/engine.md DESTINATION ${ALGO_DOC_DIR} COMPONENT dev OPTIONAL)
+install(FILES docs/engine.md DESTINATION ${ALGO_DOC_DIR} COMPONENT dev)
 install(DIRECTORY docs/minimal DESTINATION ${ALGO_DOC_DIR} COMPONENT dev)
 
 # Each example as a user copies it out and builds it against the installed package: its
@@ -99,6 +105,12 @@ if(_examples)
     @ONLY)
   install(FILES ${PROJECT_BINARY_DIR}/sdk-examples/CMakeLists.txt DESTINATION ${_dir}
     COMPONENT dev)
+  # An example with data copies it beside its executable: those lines come from a template of
+  # their own, after a blank line.
+  file(READ cmake/example-data.cmake.in _data_rules)
+  string(STRIP "${_data_rules}" _data_rules)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+    ${PROJECT_SOURCE_DIR}/cmake/example-data.cmake.in)
   foreach(EXAMPLE ${_examples})
     get_target_property(_built example_${EXAMPLE} EXAMPLE_DIR)
     get_target_property(_sources example_${EXAMPLE} EXAMPLE_SOURCE_NAMES)
@@ -106,13 +118,8 @@ if(_examples)
     list(JOIN _sources " " EXAMPLE_SOURCES)
     set(EXAMPLE_DATA_RULES)
     if(_data)
-      list(JOIN _data " " _files)
-      set(EXAMPLE_DATA_RULES "\n
-# It reads its data from the folder it runs in: a copy goes beside the executable, made again
-# when a file here changes.
-foreach(file ${_files})
-  configure_file(\${file} \${file} COPYONLY)
-endforeach()")
+      list(JOIN _data " " EXAMPLE_DATA)
+      string(CONFIGURE "\n\n${_data_rules}" EXAMPLE_DATA_RULES @ONLY)
     endif()
     configure_file(cmake/example-CMakeLists.txt.in
       ${PROJECT_BINARY_DIR}/sdk-examples/${EXAMPLE}/CMakeLists.txt @ONLY)
@@ -132,7 +139,11 @@ set(CPACK_PACKAGE_CONTACT "${STARHOP_MAINTAINER}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL game dev)
+if(STARHOP_GAME)
+  set(CPACK_COMPONENTS_ALL game dev)
+else()
+  set(CPACK_COMPONENTS_ALL dev)
+endif()
 # Executables lose their symbols in the package; a static library keeps what linking needs.
 set(CPACK_STRIP_FILES ON)
 

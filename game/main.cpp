@@ -1,11 +1,7 @@
 #include "game/main.hpp"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <SDL.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <exception>
 
@@ -121,80 +117,9 @@ MainModule::MainModule() : parts_(std::make_unique<Parts>()) {
 
 MainModule::~MainModule() = default;
 
-const char kHelp[] =
-    "usage: starhop [--window | --fullscreen] [--scale N] [--help]\n"
-    "\n"
-    "  --window      start in a window without asking\n"
-    "  --fullscreen  start full screen without asking\n"
-    "  --scale N     show the window N times as large, N from 1 to 4 (default: the\n"
-    "                largest that fits in 90 % of the desktop)\n"
-    "  --help        print this and quit\n"
-    "\n"
-    "Without --window or --fullscreen the game asks on the terminal.\n"
-    "Keys: Left/Right walk, X jumps, Up/Down and Z choose, P pauses, M mutes, Escape quits.\n"
-    "Game pads: the left stick walks, A confirms, B jumps, Start pauses.\n";
-
-namespace {
-
-// A whole number from 1 to kMaxScale, nothing else.
-bool parseScale(const std::string& text, int& scale) {
-    if (text.size() != 1 || text[0] < '1' || text[0] > '0' + kMaxScale) return false;
-    scale = text[0] - '0';
-    return true;
-}
-
-}  // namespace
-
-Options parseOptions(const std::vector<std::string>& args, std::string& error) {
-    Options options;
-    const std::string scaleWants =
-        "--scale takes a whole number from 1 to " + std::to_string(kMaxScale);
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--fullscreen") {
-            options.screen = Screen::FullScreen;
-        } else if (a == "--window") {
-            options.screen = Screen::Window;
-        } else if (a == "--help" || a == "-h") {
-            options.help = true;
-            return options;
-        } else if (a == "--scale" || a.rfind("--scale=", 0) == 0) {
-            const bool joined = a != "--scale";
-            if (!joined && i + 1 == args.size()) {
-                error = scaleWants;
-                return options;
-            }
-            const std::string value = joined ? a.substr(8) : args[++i];
-            if (!parseScale(value, options.scale)) {
-                error = scaleWants + ", not '" + value + "'";
-                return options;
-            }
-        } else {
-            error = "unknown option: " + a + " (see --help)";
-            return options;
-        }
-    }
-    return options;
-}
-
 void presetSdl(const Options& options) {
     if (options.screen == Screen::Window) algo::display::preferSharpScaling();
     algo::joystick::preferGameControllers();
-}
-
-bool askFullScreen() {
-    // Standard output already goes to stdout.txt, so ask on the terminal itself.
-    int fd = ::open("/dev/tty", O_RDWR | O_NOCTTY);
-    if (fd < 0) return false;
-    const char question[] = "どうする！？\nフルスクリーンで起動しますか？ (y/n) ";
-    bool yes = false;
-    if (::write(fd, question, sizeof question - 1) > 0) {
-        char buf[64];
-        ssize_t n = ::read(fd, buf, sizeof buf);
-        yes = n > 0 && (buf[0] == 'y' || buf[0] == 'Y');
-    }
-    ::close(fd);
-    return yes;
 }
 
 namespace {
@@ -237,13 +162,14 @@ void globalKeys() {
 }  // namespace
 
 int runGame(const Options& options) {
-    const bool full =
-        options.screen == Screen::FullScreen || (options.screen == Screen::Ask && askFullScreen());
+    BASIC_ASSERT(options.screen != Screen::Ask,
+                 "the screen question is answered before the engine starts");
+    const bool full = options.screen == Screen::FullScreen;
     auto& display = algo::Display_::instance();
     scaleWindow(options, full);
     display.setVideoMode(kScreenSize, kScreenSize, 16, full);
     algo::setFPS(60);
-    algo::Audio_::instance().open(22050, 0x8010, 2, 1024);
+    algo::Audio_::instance().open(22050, AUDIO_S16LSB, 2, 1024);
 
     gSoundTable.clear();
     for (const char* key : kSoundKeys)

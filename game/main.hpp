@@ -1,10 +1,10 @@
 #pragma once
 // The game's entry point, its shared objects and the main loop.
-#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
-#include <vector>
+
+#include "game/options.hpp"
 
 namespace algo {
 class Texture;
@@ -12,8 +12,6 @@ class Sound;
 }  // namespace algo
 
 namespace game {
-
-enum class Screen { Ask, FullScreen, Window };
 
 // Watches the main loop pass by pass (the replay runner); the game itself has none.
 class PassObserver {
@@ -25,42 +23,17 @@ class PassObserver {
     virtual void afterPass(bool drawn) = 0;
 };
 
-// Largest --scale.
-inline constexpr int kMaxScale = 4;
-
-struct Options {
-    Screen screen = Screen::Ask;
-    // Window scale from 1 to kMaxScale; 0: the largest that fits the desktop.
-    int scale = 0;
-    // Losing the input focus pauses play. The replay runner turns it off: its trace follows
-    // the script alone.
-    bool pauseOnFocusLoss = true;
-    // --help: print kHelp and start nothing.
-    bool help = false;
-    // Above 0: start as if the title had pushed the play scene with this level.
-    std::int32_t startLevel = 0;
-    PassObserver* observer = nullptr;
-};
-
-// What --help prints.
-extern const char kHelp[];
-
-// Reads the command line; a bad option or value leaves a one-line message in `error`.
-Options parseOptions(const std::vector<std::string>& args, std::string& error);
-
 // What must be set before SDL starts: the filter of a scaled window (when the window is
 // known to be one) and the pads' game-controller mapping, each only where the user's
 // environment has no say.
 void presetSdl(const Options& options);
 
-// Asks "full screen?" on the controlling terminal; No without a terminal.
-bool askFullScreen();
-
 // Logs the build number and runs the game inside the entry handler: 0 after a quit,
 // 1 after an error (logged as "[class] text").
 int entry(const Options& options);
 
-// The game itself, without the handler: open everything, title scene, main loop.
+// The game itself, without the handler: open everything, title scene, main loop. The
+// screen question is answered already (options.screen is FullScreen or Window).
 int runGame(const Options& options);
 
 // The six sound effects by key ("dos", "getstar", "hukkatsu", "select", "sibo", "jump"),

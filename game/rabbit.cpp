@@ -26,7 +26,9 @@ constexpr long double kFriction = 1.2L;
 // body buried in solid up to the grid's edge (where outside cells read solid) would need more.
 constexpr int kMaxPush = kGridSize * kTilePixels + 2 * kTilePixels;
 
-enum Button { kRight = 1, kLeft = 3, kJumpButton = 5 };
+constexpr std::uint32_t kRight = algo::EasyInput_::Right;
+constexpr std::uint32_t kLeft = algo::EasyInput_::Left;
+constexpr std::uint32_t kJumpButton = algo::EasyInput_::Button(1);  // X
 
 std::int32_t whole(long double v) {
     return static_cast<std::int32_t>(v);

@@ -50,7 +50,7 @@ void SceneClear_::exit() {
 
 void SceneClear_::update() {
     frame_ += 1;
-    if (algo::EasyInput_::instance().count(4) == 1)
+    if (algo::EasyInput_::instance().count(algo::EasyInput_::Button(0)) == 1)
         algo::SceneControl_::instance().change(SceneStart_::instance(), {});
 }
 

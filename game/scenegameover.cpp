@@ -32,7 +32,7 @@ void SceneGameOver_::update() {
         else
             velocity_.y = 0;
     }
-    if (algo::EasyInput_::instance().count(4) == 1)
+    if (algo::EasyInput_::instance().count(algo::EasyInput_::Button(0)) == 1)
         algo::SceneControl_::instance().change(SceneStart_::instance(), {});
 }
 

@@ -14,17 +14,17 @@ void SceneStart_::init(const basic::Args&) {
 
 void SceneStart_::update() {
     auto& in = algo::EasyInput_::instance();
-    if (in.count(0) == 1) {
+    if (in.count(algo::EasyInput_::Up) == 1) {
         choice_ -= 1;
         playSound("select");
     }
-    if (in.count(2) == 1) {
+    if (in.count(algo::EasyInput_::Down) == 1) {
         choice_ += 1;
         playSound("select");
     }
     if (choice_ > 1) choice_ -= 2;
     if (choice_ < 0) choice_ += 2;
-    if (in.count(4) == 1) {
+    if (in.count(algo::EasyInput_::Button(0)) == 1) {
         if (choice_ == 0) {
             playSound("select");
             algo::SceneControl_::instance().push(

@@ -5,6 +5,7 @@
 
 #include "algo/system/engine.hpp"
 #include "game/main.hpp"
+#include "game/options.hpp"
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
@@ -15,7 +16,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (options.help) {
-        std::fputs(game::kHelp, stdout);
+        std::fputs(game::helpText().c_str(), stdout);
         return 0;
     }
     // Asked before SDL starts: a window's scaling settings must be in place when SDL reads

@@ -2,10 +2,14 @@
 # Quiet when everything is already there.
 
 STARHOP_PACKAGES=(
+  # The build and the engine.
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format
   libsdl1.2-compat-dev libsdl-image1.2-dev libsdl-mixer1.2-dev libsdl-ttf2.0-dev
   libsdl-gfx1.2-dev zlib1g-dev libzip-dev liblua5.1-0-dev libboost-context-dev
-  libvorbis-dev googletest libgtest-dev libbenchmark-dev
+  # The game's tunes (not needed with -DSTARHOP_GAME=OFF).
+  libvorbis-dev
+  # The tests and benchmarks (./check requires them all).
+  googletest libgtest-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick fonts-dejavu-core zip python3 dpkg-dev file lintian
 )
 
@@ -27,19 +31,26 @@ starhop_install_deps() {
   "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null >/dev/null
 }
 
-# starhop_build DIR [cmake options...]: configure, then build; output only on failure.
+# starhop_build DIR [cmake options...] [-- targets...]: configure, then build everything or
+# the targets given; output only on failure.
 starhop_build() {
   local dir=$1
   shift
+  local options=()
+  while [ $# -gt 0 ] && [ "$1" != -- ]; do
+    options+=("$1")
+    shift
+  done
+  [ $# -eq 0 ] || shift
   mkdir -p "$dir"
   # Configured every time so that options given here reach a tree made earlier; options not
   # given keep their cached values.
-  if ! cmake -S . -B "$dir" -G Ninja "$@" >"$dir/configure.log" 2>&1; then
+  if ! cmake -S . -B "$dir" -G Ninja "${options[@]}" >"$dir/configure.log" 2>&1; then
     cat "$dir/configure.log" >&2
     rm -f "$dir/build.ninja"
     return 1
   fi
-  if ! ninja -C "$dir" >"$dir/build.log" 2>&1; then
+  if ! ninja -C "$dir" "$@" >"$dir/build.log" 2>&1; then
     grep -E 'error|Error|FAILED' -A5 "$dir/build.log" | head -80 >&2
     return 1
   fi

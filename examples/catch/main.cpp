@@ -92,7 +92,7 @@ class Game : public algo::Scene {
         audio.setMusicVolume(40);  // the music under the effects
         caught_ = std::make_unique<algo::Sound>("data/catch.wav", true);
         caught_->setVolume(96);
-        music_ = std::make_unique<algo::Music>("data/tune.ogg", true);
+        music_ = std::make_unique<algo::Music>("data/tune.wav", true);
         music_->playLoop();
 
         best_ = readBest();

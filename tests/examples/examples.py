@@ -489,7 +489,7 @@ def case_catch():
     run('30 -\n', where=d)
     check(open(best).read().strip().isdigit(), 'a beaten best was not written: %r' % open(best).read())
     bad_data('data/fruit.bmp', 'damaged')
-    bad_data('data/tune.ogg', 'missing')
+    bad_data('data/tune.wav', 'missing')
     quits_on_close()
 
 

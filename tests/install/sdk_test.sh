@@ -101,15 +101,10 @@ echo "the consumer built through find_package and through pkg-config ran and pas
 # Both in one X server: the minimal program, and `data` from its build folder, where it finds
 # data.zip beside it and writes settings.ini. Without -noreset the server resets when the first
 # program leaves, and the second may find no display.
-# escape_in DIR PROGRAM runs PROGRAM in DIR until Escape and keeps its exit status in DIR/status.
-export ESCAPE=$here/escape.sh
 mkdir -p "$work/run-minimal"
 ran=$work/examples/build/data
-# shellcheck disable=SC2016
-xvfb-run -a -s "-screen 0 640x640x24 -noreset" bash -c '
-  escape_in() { (cd "$1" && "$ESCAPE" "$2"); echo $? >"$1/status"; }
-  escape_in "$1" "$2"; escape_in "$3" ./data' \
-  run "$work/run-minimal" "$work/minimal/build/first_game" "$ran" ||
+xvfb-run -a -s "-screen 0 640x640x24 -noreset" "$here/escape_in.sh" \
+  "$work/run-minimal" "$work/minimal/build/first_game" "$ran" ./data ||
   { echo "xvfb-run failed"; exit 1; }
 check_run first_game "$work/run-minimal" "$(cat "$work/run-minimal/status")"
 echo "the minimal program ran in a window and quit on Escape"

@@ -1,8 +1,11 @@
 # The shipped levels: each solution, the whole game at two speeds, a game over, a short soak
 # of random input and resident memory over many level starts.
-find_package(Python3 COMPONENTS Interpreter)
-if(Python3_Interpreter_FOUND AND TARGET starhop-replay)
-  set(LEVEL_RUN ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/levels.py
+if(NOT STARHOP_GAME)
+  return()
+endif()
+starhop_test_programs(found "levels_*" python3)
+if(found)
+  set(LEVEL_RUN ${PYTHON3_PROGRAM} ${CMAKE_CURRENT_LIST_DIR}/levels.py
     --replay $<TARGET_FILE:starhop-replay> --data ${PROJECT_BINARY_DIR}/data)
   foreach(n 1 2 3 4 5 6 7 8)
     add_test(NAME levels_solution_${n} COMMAND ${LEVEL_RUN} level ${n})
@@ -14,7 +17,7 @@ if(Python3_Interpreter_FOUND AND TARGET starhop-replay)
   set(LEVEL_TESTS levels_full_game levels_slow_game levels_game_over levels_soak)
   # The sanitizer's quarantine holds freed memory back, so resident memory is measured in the
   # normal build only.
-  if(TARGET starhop-solver AND NOT STARHOP_SANITIZE)
+  if(NOT STARHOP_SANITIZE)
     add_test(NAME levels_memory
       COMMAND ${LEVEL_RUN} --solver $<TARGET_FILE:starhop-solver> memory)
     list(APPEND LEVEL_TESTS levels_memory)
@@ -26,10 +29,7 @@ if(Python3_Interpreter_FOUND AND TARGET starhop-replay)
 endif()
 
 # Every play frame of a long run against the plain tile-by-tile drawing.
-add_executable(frames_test ${CMAKE_CURRENT_LIST_DIR}/frames_test.cpp)
-target_link_libraries(frames_test PRIVATE test_support)
-if(TARGET data)
+starhop_gtest(frames_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/frames_test.cpp GAME TIMEOUT 900)
+if(TARGET frames_test)
   add_dependencies(frames_test data)
 endif()
-add_test(NAME frames_test COMMAND frames_test)
-set_tests_properties(frames_test PROPERTIES ENVIRONMENT "${TEST_ENV}" TIMEOUT 900)

@@ -1,5 +1,5 @@
 // The game's own pieces on the real engine: level grids, actors and their physics, scenes'
-// arithmetic, the replay script format.
+// arithmetic, the replay script format, the command line.
 #include <SDL.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -9,6 +9,8 @@
 #include <cstring>
 #include <memory>
 #include <span>
+#include <string>
+#include <vector>
 
 #include "algo/input/event.hpp"
 #include "algo/input/keyboard.hpp"
@@ -18,6 +20,7 @@
 #include "game/level.hpp"
 #include "game/lifeball.hpp"
 #include "game/main.hpp"
+#include "game/options.hpp"
 #include "game/rabbit.hpp"
 #include "game/replayscript.hpp"
 #include "game/sceneclear.hpp"
@@ -146,6 +149,62 @@ TEST(ClearScene, GradeBoundariesAreStrict) {
     // 24000 passes at the double 1/60 in extended precision lie just under 400.
     const long double s = 24000.0L * static_cast<long double>(1.0 / 60);
     EXPECT_EQ(game::gradeFor(s), 1);
+}
+
+// ---------------------------------------------------------------- command line
+
+// --help is made from the option table: this is the text the README and the man page show.
+TEST(CommandLine, HelpTextIsTheDocumentedOne) {
+    EXPECT_EQ(game::helpText(),
+              "usage: starhop [--window | --fullscreen] [--scale N] [--help]\n"
+              "\n"
+              "  --window      start in a window without asking\n"
+              "  --fullscreen  start full screen without asking\n"
+              "  --scale N     show the window N times as large, N from 1 to 4 (default: the\n"
+              "                largest that fits in 90 % of the desktop)\n"
+              "  --help        print this and quit\n"
+              "\n"
+              "Without --window or --fullscreen the game asks on the terminal.\n"
+              "Keys: Left/Right walk, X jumps, Up/Down and Z choose, P pauses, M mutes, "
+              "Escape quits.\n"
+              "Game pads: the left stick walks, A confirms, B jumps, Start pauses.\n");
+}
+
+TEST(CommandLine, ValuesJoinedOrApartAndEveryComplaintInOneLine) {
+    struct Case {
+        std::vector<std::string> args;
+        game::Screen screen;
+        int scale;
+        bool help;
+        std::string error;
+    };
+    const std::string wants = "--scale takes a whole number from 1 to 4";
+    const Case cases[] = {
+        {{}, game::Screen::Ask, 0, false, ""},
+        {{"--fullscreen", "--window", "--scale", "3"}, game::Screen::Window, 3, false, ""},
+        {{"--scale=4", "--fullscreen"}, game::Screen::FullScreen, 4, false, ""},
+        {{"-h", "--bogus"}, game::Screen::Ask, 0, true, ""},
+        {{"--scale"}, game::Screen::Ask, 0, false, wants},
+        {{"--scale", "0"}, game::Screen::Ask, 0, false, wants + ", not '0'"},
+        {{"--scale=12"}, game::Screen::Ask, 0, false, wants + ", not '12'"},
+        {{"--scale="}, game::Screen::Ask, 0, false, wants + ", not ''"},
+        {{"--window=1"}, game::Screen::Ask, 0, false, "unknown option: --window=1 (see --help)"},
+        {{"--window", "extra"},
+         game::Screen::Window,
+         0,
+         false,
+         "unknown option: extra (see --help)"},
+    };
+    for (const Case& c : cases) {
+        std::string error;
+        const game::Options o = game::parseOptions(c.args, error);
+        const std::string what = testing::PrintToString(c.args);
+        EXPECT_EQ(error, c.error) << what;
+        if (!c.error.empty()) continue;
+        EXPECT_EQ(o.screen, c.screen) << what;
+        EXPECT_EQ(o.scale, c.scale) << what;
+        EXPECT_EQ(o.help, c.help) << what;
+    }
 }
 
 // ---------------------------------------------------------------- actors on a real engine

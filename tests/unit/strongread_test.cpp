@@ -153,10 +153,11 @@ TEST(ArchivesFromTools, PythonZipfileMixedMethodsAndNonSeekableStream) {
 
 // Ordinary archives, the game's own data.zip and one made by zip -9, are read straight from
 // the image: every member, not one through libzip.
-TEST(ArchivesFromTools, OrdinaryArchivesAreReadStraightFromTheImage) {
-    // The game's data.zip as the build makes it, against the staged files it packs.
+TEST(ArchivesFromTools, TheGamesDataZipIsReadStraightFromTheImage) {
+    const std::string built = testenv::binaryDir() + "/data.zip";
+    if (!fs::exists(built)) GTEST_SKIP() << "no game data in this tree (built with the game off)";
     fs::create_directories("f1");
-    fs::copy_file(testenv::binaryDir() + "/data.zip", "f1/data.zip");
+    fs::copy_file(built, "f1/data.zip");
     sr::loadArchive("f1/data.zip");
     const std::vector<std::string> names = sr::memberNames("f1/data.zip");
     ASSERT_GT(names.size(), 30u);
@@ -169,12 +170,14 @@ TEST(ArchivesFromTools, OrdinaryArchivesAreReadStraightFromTheImage) {
     sr::ReadCounts after = sr::readCounts();
     EXPECT_EQ(after.direct - before.direct, names.size());
     EXPECT_EQ(after.throughLibzip, before.throughLibzip);
+}
 
+TEST(ArchivesFromTools, AZipNineArchiveIsReadStraightFromTheImage) {
     makeSources("f2/src");
     run("cd f2/src && zip -q -9 -r ../data.zip .");
-    before = sr::readCounts();
+    const sr::ReadCounts before = sr::readCounts();
     expectAllMembersMatch("f2/src", "f2/data");
-    after = sr::readCounts();
+    const sr::ReadCounts after = sr::readCounts();
     EXPECT_EQ(after.direct - before.direct, filesUnder("f2/src").size());
     EXPECT_EQ(after.throughLibzip, before.throughLibzip);
 }

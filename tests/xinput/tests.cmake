@@ -1,15 +1,7 @@
 # A real key press and real mouse input, sent with xdotool to a real window under Xvfb.
-find_program(XVFB_RUN xvfb-run)
-find_program(XDOTOOL xdotool)
-if(XVFB_RUN AND XDOTOOL)
-  add_executable(xinput_test ${CMAKE_CURRENT_LIST_DIR}/xinput_test.cpp)
-  target_link_libraries(xinput_test PRIVATE test_support)
-  set(XINPUT_ENV ${TEST_ENV})
-  list(FILTER XINPUT_ENV EXCLUDE REGEX "^SDL_VIDEODRIVER=")
-  list(APPEND XINPUT_ENV SDL_VIDEODRIVER=x11 XDOTOOL=${XDOTOOL})
-  add_test(NAME xinput_test
-    COMMAND ${XVFB_RUN} -a -s "-screen 0 640x480x24" $<TARGET_FILE:xinput_test>)
-  set_tests_properties(xinput_test PROPERTIES TIMEOUT 120 ENVIRONMENT "${XINPUT_ENV}")
-else()
-  message(WARNING "xvfb-run or xdotool missing: the X input test is not built (tools/setup.sh installs them)")
+starhop_test_programs(found xinput_test xvfb-run xdotool)
+if(found)
+  starhop_gtest(xinput_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/xinput_test.cpp
+    RUN_WITH ${XVFB_RUN_PROGRAM} -a -s "-screen 0 640x480x24"
+    ENV ${WINDOW_ENV} XDOTOOL=${XDOTOOL_PROGRAM} TIMEOUT 120)
 endif()

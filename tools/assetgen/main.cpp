@@ -3,7 +3,8 @@
 //   assetgen level SOURCE OUT.bmp           ASCII level -> 8-bit palette bitmap
 //   assetgen unlevel IN.bmp                 level bitmap -> ASCII on standard output
 //   assetgen effect SOURCE OUT.wav          sound-effect score -> 16-bit WAV
-//   assetgen tune SOURCE OUT.ogg            music score -> Ogg Vorbis
+//   assetgen tune SOURCE OUT.ogg|OUT.wav    music score -> Ogg Vorbis, or a mono 16-bit
+//                                           WAV (no encoder needed: the examples' tunes)
 //   assetgen font SOURCE OUT.ttf [TEXT...]  pixel design -> TrueType; every character of
 //                                           each TEXT file must have a glyph
 //   assetgen zip OUT.zip DIR NAME...        pack staged files
@@ -26,7 +27,7 @@ namespace {
 int usage() {
     std::fprintf(stderr,
                  "usage: assetgen picture SOURCE OUT.bmp [ARG] | level SOURCE OUT.bmp | "
-                 "unlevel IN.bmp | effect SOURCE OUT.wav | tune SOURCE OUT.ogg | "
+                 "unlevel IN.bmp | effect SOURCE OUT.wav | tune SOURCE OUT.ogg|OUT.wav | "
                  "font SOURCE OUT.ttf [TEXT...] | zip OUT.zip DIR NAME...\n");
     return 2;
 }
@@ -65,7 +66,16 @@ int main(int argc, char** argv) {
             assetgen::writeFile(a[2], assetgen::encodeWav(samples, 1, assetgen::kSampleRate));
         } else if (cmd == "tune" && a.size() == 3) {
             auto tune = assetgen::renderTune(a[1]);
-            assetgen::writeFile(a[2], assetgen::encodeOgg(tune, baseName(a[1])));
+            const std::string& out = a[2];
+            if (out.size() > 4 && out.compare(out.size() - 4, 4, ".wav") == 0) {
+                // Mono, to keep an uncompressed tune small.
+                std::vector<float> mono(tune.left.size());
+                for (std::size_t i = 0; i < mono.size(); ++i)
+                    mono[i] = (tune.left[i] + tune.right[i]) / 2;
+                assetgen::writeFile(out, assetgen::encodeWav(mono, 1, assetgen::kSampleRate));
+            } else {
+                assetgen::writeFile(out, assetgen::encodeOgg(tune, baseName(a[1])));
+            }
         } else if (cmd == "font" && a.size() >= 3) {
             auto design = assetgen::readFontDesign(a[1]);
             for (std::size_t i = 3; i < a.size(); ++i) assetgen::checkCoverage(design, a[1], a[i]);

@@ -1,6 +1,8 @@
 #include "tools/assetgen/music.hpp"
 
+#if ASSETGEN_OGG
 #include <vorbis/vorbisenc.h>
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -257,6 +259,8 @@ Tune renderTune(const std::string& path) {
     return tune;
 }
 
+#if ASSETGEN_OGG
+
 std::string encodeOgg(const Tune& tune, const std::string& title) {
     vorbis_info vi;
     vorbis_info_init(&vi);
@@ -322,5 +326,16 @@ std::string encodeOgg(const Tune& tune, const std::string& title) {
     vorbis_info_clear(&vi);
     return out;
 }
+
+#else
+
+// The engine alone is built without the encoder: its data has no tunes.
+std::string encodeOgg(const Tune&, const std::string&) {
+    throw std::runtime_error(
+        "this assetgen has no Ogg Vorbis encoder: it was built without the game "
+        "(-DSTARHOP_GAME=OFF)");
+}
+
+#endif
 
 }  // namespace assetgen

@@ -11,6 +11,7 @@ struct Tune {
 };
 
 Tune renderTune(const std::string& path);
+// Throws when assetgen was built without the encoder (the engine alone).
 std::string encodeOgg(const Tune& tune, const std::string& title);
 
 }  // namespace assetgen
