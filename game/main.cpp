@@ -93,6 +93,8 @@ struct MainModule::Parts {
         DeadRabbit::clearAll();
         LifeBall::clearAll();
         gSoundTable.clear();  // before the audio module closes the device
+        // The engine may start the game again: its scene stack must not hold these scenes.
+        if (algo::SceneControl_::exists()) algo::SceneControl_::instance().clear();
         game.reset();
         gMapTexture = nullptr;
         gCharaTexture = nullptr;
