@@ -257,6 +257,8 @@ int runGame(const Options& options) {
 
     auto& events = algo::EventControl_::instance();
     PassObserver* observer = options.observer;
+    // Nothing is shown yet: the title's first frame need not wait an interval from setFPS.
+    algo::fps::dueNow();
     for (;;) {
         if (observer && !observer->beforePass()) break;
         if (!events.poll()) break;

@@ -146,6 +146,17 @@ TEST(Fps, IntervalsAndWaitFrameDecisions) {
     work = 16;
     now += 16;
     EXPECT_TRUE(algo::waitFrame());
+
+    // Due at once: the first frame does not wait an interval after setFPS.
+    algo::setFPS(60);
+    now += 3;
+    algo::fps::dueNow();
+    reads = 0;
+    work = 0;
+    sleeps.clear();
+    EXPECT_TRUE(algo::waitFrame());
+    EXPECT_TRUE(sleeps.empty());
+    EXPECT_EQ(algo::fps::last(), now);
     algo::fps::setClock(algo::fps::realClock());
 }
 
