@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "algo/file/private/freshfile.hpp"
 #include "algo/timer/timestamp.hpp"
 
 namespace algo {
@@ -52,12 +53,12 @@ void toTerminal(std::string_view line) {
 }
 
 void moduleStart() {
-    if (!std::freopen("stdout.txt", "w", stdout))
+    if (!freshfile::reopen("stdout.txt", stdout))
         throw std::runtime_error("stdout.txt がオープンできません。");
     std::fflush(stderr);
     // Kept only once standard error is about to change: before that, it is the terminal.
     terminal = ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3);
-    if (!std::freopen("stderr.txt", "w", stderr))
+    if (!freshfile::reopen("stderr.txt", stderr))
         throw std::runtime_error("stderr.txt がオープンできません。");
     std::printf("ログ開始\n");
 }
@@ -66,6 +67,7 @@ void moduleEnd() {
     std::printf("ログ終了\n");
     std::fclose(stdout);
     std::fclose(stderr);
+    freshfile::release();
     if (terminal >= 0) ::close(terminal);
     terminal = -1;
 }
