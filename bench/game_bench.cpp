@@ -326,9 +326,12 @@ BENCHMARK(BM_PlayPass)->UseManualTime()->Iterations(20000);
 // clear screen and the title again.
 struct WholeGame {
     std::vector<double> draws;  // microseconds, one per pass; every pass is drawn
+    // The same by kind of frame: "play", "curtain", "level start" (a level's first frame, its
+    // layer drawn whole), "title", "clear".
+    std::map<std::string, std::vector<double>> byKind;
     long playFrames = 0;
     long worstPass = 0;
-    std::string worstScene;
+    std::string worstKind;
 };
 
 const char* sceneName() {
@@ -354,6 +357,8 @@ WholeGame wholeGame() {
     bool cleared = false, gameOver = false;
     long pass = 0;
     double worst = 0;
+    std::int32_t lastLevel = 0;  // of the last play frame; 0 when the last frame was no play
+    auto& play = game::SceneGame_::instance();
     game::ScriptCursor cursor(steps);
     for (const game::ReplayStep* step; (step = cursor.next());) {
         std::ranges::fill(gKeys, 0);
@@ -361,11 +366,19 @@ WholeGame wholeGame() {
         const PassTimes t = timedPass();
         ++pass;
         const char* scene = sceneName();
+        std::string kind = scene;
+        if (kind == "play") {
+            kind = play.level() != lastLevel ? "level start" : play.rest() < 0 ? "curtain" : "play";
+            lastLevel = play.level();
+        } else {
+            lastLevel = 0;
+        }
         if (run.draws.empty() || t.draw > worst) {
             worst = t.draw;
             run.worstPass = pass;
-            run.worstScene = scene;
+            run.worstKind = kind;
         }
+        run.byKind[kind].push_back(t.draw);
         run.draws.push_back(t.draw);
         run.playFrames += std::strcmp(scene, "play") == 0;
         cleared = cleared || std::strcmp(scene, "clear") == 0;
@@ -412,7 +425,18 @@ void playFigures(const WholeGame& whole) {
     std::fprintf(gOut,
                  "play draw figures below are of every frame of the recorded whole game: %zu "
                  "frames, %ld of them in play; the worst on pass %ld (%s)\n",
-                 whole.draws.size(), whole.playFrames, whole.worstPass, whole.worstScene.c_str());
+                 whole.draws.size(), whole.playFrames, whole.worstPass, whole.worstKind.c_str());
+    std::fprintf(gOut, "play draw by kind of frame, median and worst:");
+    const char* sep = " ";
+    for (const char* kind : {"play", "curtain", "level start", "title", "clear"}) {
+        const auto found = whole.byKind.find(kind);
+        if (found == whole.byKind.end()) continue;
+        const Spread k = spread(found->second);
+        std::fprintf(gOut, "%s%s %.1f and %.1f us (%zu)", sep, kind, k.median, k.worst,
+                     found->second.size());
+        sep = ", ";
+    }
+    std::fprintf(gOut, "\n");
     std::fprintf(gOut,
                  "play draw: median %.1f us, p99 %.1f us, worst %.1f us; floor %.1f us (512 KiB "
                  "copy), ratio %.2f\n",
