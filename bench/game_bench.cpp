@@ -107,8 +107,8 @@ Readings runProbe(const char* program, const fs::path& dir) {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
     posix_spawn_file_actions_adddup2(&actions, fds[1], kProbeFd);  // clears close-on-exec
-    char fdText[] = "3";
-    char* argv[] = {const_cast<char*>(program), fdText, nullptr};
+    std::string fdText = std::to_string(kProbeFd);
+    char* argv[] = {const_cast<char*>(program), fdText.data(), nullptr};
     Readings r;
     pid_t pid = 0;
     r["spawn"] = Clock::now().time_since_epoch() / std::chrono::nanoseconds(1);
@@ -174,7 +174,7 @@ Steps gameSteps(const Readings& r, const fs::path& log, int& pictures, int& soun
     std::stable_sort(events.begin(), events.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     Steps steps;
-    std::string phase = kProcess, module = "logger";
+    std::string phase = kProcess, module = "logger";  // and what precedes the first line
     pictures = sounds = 0;
     for (std::size_t i = 0; i + 1 < events.size(); ++i) {
         const std::string& what = events[i].second;
