@@ -89,6 +89,8 @@ struct MainModule::Parts {
         DeadRabbit::clearAll();
         LifeBall::clearAll();
         gSoundTable.clear();  // before the audio module closes the device
+        // The engine may start the game again: its scene stack must not hold these scenes.
+        if (algo::SceneControl_::exists()) algo::SceneControl_::instance().clear();
         game.reset();
         gMapTexture = nullptr;
         gCharaTexture = nullptr;
@@ -184,6 +186,8 @@ int runGame(const Options& options) {
 
     auto& events = algo::EventControl_::instance();
     PassObserver* observer = options.observer;
+    // Nothing is shown yet: the title's first frame need not wait an interval from setFPS.
+    algo::fps::dueNow();
     for (;;) {
         if (observer && !observer->beforePass()) break;
         if (!events.poll()) break;

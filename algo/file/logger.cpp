@@ -12,6 +12,7 @@
 #include <exception>
 #include <stdexcept>
 
+#include "algo/file/private/freshfile.hpp"
 #include "algo/timer/timestamp.hpp"
 #include "basic/error.hpp"
 
@@ -185,10 +186,11 @@ std::string formatLogLine(std::int64_t stamp, std::string_view message) {
 
 void log(std::string_view message) {
     if (!logger::enabled) return;
-    std::string line = formatLogLine(timestamp(), message);
-    // Length-bounded, so percent signs in the message are written as they stand. Standard
-    // output is line-buffered while the logger runs: the line is in the file on return.
-    std::printf("%.*s", static_cast<int>(line.size()), line.data());
+    // Printed straight into the stream's buffer: a line logged in steady play allocates
+    // nothing. Length-bounded, so percent signs are written as they stand. Standard output is
+    // line-buffered while the logger runs: the line is in the file on return.
+    std::printf("%16" PRId64 ": %.*s\n", timestamp(), static_cast<int>(message.size()),
+                message.data());
 }
 
 namespace logger {
@@ -209,7 +211,7 @@ void toTerminal(std::string_view line) {
 }
 
 void moduleStart() {
-    if (!std::freopen("stdout.txt", "w", stdout))
+    if (!freshfile::reopen("stdout.txt", stdout))
         throw std::runtime_error("stdout.txt がオープンできません。");
     // Every line goes to the file as it is written: a crash must not take the log with it.
     std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
@@ -217,7 +219,7 @@ void moduleStart() {
     std::fflush(stderr);
     // Kept only once standard error is about to change: before that, it is the terminal.
     terminal = ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3);
-    if (!std::freopen("stderr.txt", "w", stderr))
+    if (!freshfile::reopen("stderr.txt", stderr))
         throw std::runtime_error("stderr.txt がオープンできません。");
     std::printf("ログ開始\n");
     started = true;
@@ -231,6 +233,7 @@ void moduleEnd() {
     std::fclose(stdout);
     std::fclose(stderr);
     logFile = -1;
+    freshfile::release();
     if (terminal >= 0) ::close(terminal);
     terminal = -1;
 }

@@ -53,6 +53,9 @@ class SceneControl_ : public basic::Singleton<SceneControl_> {
     void pop(const basic::Args& args);
 
     std::size_t depth() const { return stack_.size(); }
+    /// Lets go of every scene without a hook: for an owner whose scenes are about to go while
+    /// the engine lives on, so that a later change() does not call exit() of a dead scene.
+    void clear() { stack_.clear(); }
 
   private:
     basic::Stack<Scene*> stack_;

@@ -31,7 +31,8 @@ void Sound::setPlayHook(void (*hook)(const Sound&)) {
     playHook = hook;
 }
 
-Sound::Sound(const std::string& path, bool loadNow) : path_(path) {
+Sound::Sound(const std::string& path, bool loadNow)
+    : path_(path), skipped_("no free mixer channel, effect skipped: " + path) {
     BASIC_ASSERT(!path.empty(), "Sound: empty path");
     if (loadNow) load();
     Audio_::instance().register_(this);
@@ -83,7 +84,7 @@ void Sound::start(int loops, const char* notLoaded, const char* failed) {
         }
         if (!everyChannelBusy()) throw SDLError(failed);
     }
-    log("no free mixer channel, effect skipped: " + path_);
+    log(skipped_);
 }
 
 void Sound::play() {

@@ -52,6 +52,7 @@ class Sound : public SoundBase {
     void start(int loops, const char* notLoaded, const char* failed);
 
     std::string path_;
+    std::string skipped_;  // the line a skipped effect logs, made once: play never allocates
     Mix_Chunk* chunk_ = nullptr;
     int channel_ = -1;
     int volume_ = 128;

@@ -45,6 +45,9 @@ std::int32_t interval() {
 std::uint32_t last() {
     return last_;
 }
+void dueNow() {
+    last_ = clock.ticks() - static_cast<std::uint32_t>(interval_);
+}
 
 void moduleStart() {
     log("FPS ctor ..");

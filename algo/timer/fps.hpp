@@ -34,6 +34,10 @@ Clock steppedClock();
 std::int32_t interval();
 std::uint32_t last();
 
+// Makes the next frame due at once, as if one interval had passed since the last: for the
+// first frame of a program, which has nothing shown yet to pace it against.
+void dueNow();
+
 void moduleStart();
 
 }  // namespace fps

@@ -1,14 +1,20 @@
 // Every play frame of a long run (a game over on level 3, then the whole game through the
 // recorded solutions: deaths, stars taken, vanishing tiles and every curtain) must be the very
 // frame that the plain tile-by-tile drawing gives, byte for byte, with the keyed sheets as
-// they were loaded: the game draws from copies converted to the screen's format.
+// they were loaded: the game draws from copies converted to the screen's format. And steady
+// play allocates nothing, not even when the mixer has no channel free for an effect.
 #include <SDL.h>
+#include <SDL_mixer.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
+#include <new>
 #include <span>
 #include <string>
 #include <utility>
@@ -16,6 +22,7 @@
 
 #include "algo/game/scene.hpp"
 #include "algo/input/keyboard.hpp"
+#include "algo/sound/se.hpp"
 #include "algo/surface/display.hpp"
 #include "algo/surface/texture.hpp"
 #include "algo/timer/fps.hpp"
@@ -27,7 +34,36 @@
 #include "game/scenegameover.hpp"
 #include "tests/support/testenv.hpp"
 
+// Every global operator new of this program, counted.
+std::atomic<long> gAllocations{0};
+
+void* operator new(std::size_t n) {
+    gAllocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(n ? n : 1)) return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t n) {
+    return operator new(n);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
 namespace {
+
+void linkData() {
+    if (!std::filesystem::exists("data"))
+        std::filesystem::create_directory_symlink(testenv::binaryDir() + "/data", "data");
+}
 
 std::string script(const std::string& name) {
     return testenv::readFile(testenv::sourceDir() + "/tests/levels/" + name);
@@ -78,7 +114,7 @@ struct Compare : game::PassObserver {
 };
 
 TEST(Frames, EveryPlayFrameMatchesThePlainTileByTileDrawing) {
-    std::filesystem::create_directory_symlink(testenv::binaryDir() + "/data", "data");
+    linkData();
     std::string text = script("gameover.txt");
     text += "1 z\n";  // the title again: a new game
     for (int n = 1; n <= 8; ++n) text += script("level" + std::to_string(n) + ".txt");
@@ -117,6 +153,64 @@ TEST(Frames, EveryPlayFrameMatchesThePlainTileByTileDrawing) {
     EXPECT_GT(compare.withCorpse, 0);
     testenv::report("%ld play frames compared, %ld under the curtain, %ld with a corpse\n",
                     compare.compared, compare.curtain, compare.withCorpse);
+}
+
+// Level 1 walked back and forth with a jump now and then. Only the game's own pass is
+// counted: poll, update, draw and flip, between the observer's calls.
+struct SteadyWalk : game::PassObserver {
+    bool beforePass() override {
+        if (pass == 0) {
+            // Every channel taken, so each effect of the walk takes the skip-and-log way.
+            filler = std::make_unique<algo::Sound>("data/dos.wav", true);
+            const int channels = Mix_AllocateChannels(-1);
+            for (int i = 0; i < channels; ++i) filler->playLoop();
+        }
+        if (++pass > kPasses) return false;
+        std::ranges::fill(keys, 0);
+        keys[(pass / 90) % 2 ? SDLK_LEFT : SDLK_RIGHT] = 1;
+        keys[SDLK_x] = pass % 45 < 10;
+        before = gAllocations.load();
+        return true;
+    }
+    void afterPass(bool) override {
+        const long made = gAllocations.load() - before;
+        if (pass > kWarmUp) allocations += made;
+        if (&algo::SceneControl_::instance().current() != &game::SceneGame_::instance())
+            leftPlay = true;
+    }
+
+    static constexpr long kWarmUp = 120;  // the life ball, then the rabbit is in
+    static constexpr long kPasses = kWarmUp + 400;
+    std::span<std::uint8_t, algo::kKeyCount> keys = algo::keyboard::scriptedKeys();
+    std::unique_ptr<algo::Sound> filler;
+    long pass = 0, before = 0, allocations = 0;
+    bool leftPlay = false;
+};
+
+TEST(SteadyPlay, AllocatesNothingEvenWhenEffectsAreSkipped) {
+    linkData();
+    SteadyWalk walk;
+    algo::fps::setClock(algo::fps::steppedClock());
+    int status = -1;
+    {
+        game::MainModule module;
+        game::Options options;
+        options.screen = game::Screen::Window;
+        options.startLevel = 1;
+        options.observer = &walk;
+        status = game::entry(options);
+        walk.filler.reset();  // before the module's sounds and the device go
+    }
+    algo::keyboard::setKeySource(nullptr);
+    algo::fps::setClock(algo::fps::realClock());
+
+    EXPECT_EQ(status, 0) << testenv::logText();
+    EXPECT_FALSE(walk.leftPlay);
+    EXPECT_NE(testenv::logText().find("no free mixer channel, effect skipped: data/jump.wav"),
+              std::string::npos);
+    EXPECT_EQ(walk.allocations, 0)
+        << "heap allocations in " << SteadyWalk::kPasses - SteadyWalk::kWarmUp
+        << " passes of steady play";
 }
 
 }  // namespace

@@ -1,8 +1,15 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <SDL.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
 #include "algo/file/logger.hpp"
+#include "algo/file/private/freshfile.hpp"
 #include "algo/game/scene.hpp"
 #include "algo/system/sdlinit.hpp"
 #include "algo/timer/fps.hpp"
@@ -34,6 +41,47 @@ TEST(Logger, SwitchedOffWritesNothing) {
     algo::log("hidden");
     algo::logger::enabled = true;
     EXPECT_EQ(testenv::logText(), before);
+}
+
+// The log files are emptied at each start; one that holds data is made anew rather than
+// truncated, with the same outcome: the same name and mode, links written through.
+TEST(Logger, FilesAreEmptiedAsTruncatingWould) {
+    auto put = [](const char* path, const char* text) { std::ofstream(path) << text; };
+    auto text = [](const char* path) { return testenv::readFile(path); };
+    auto inode = [](const char* path) {
+        struct stat st {};
+        ::lstat(path, &st);
+        return st;
+    };
+    auto rewrite = [](const char* path) {
+        std::FILE* f = algo::freshfile::reopen(path, std::fopen("/dev/null", "w"));
+        ASSERT_NE(f, nullptr);
+        std::fputs("new\n", f);
+        std::fclose(f);
+    };
+
+    put("old.txt", "the last run's lines\n");
+    ::chmod("old.txt", 0640);
+    const auto before = inode("old.txt");
+    rewrite("old.txt");
+    EXPECT_EQ(text("old.txt"), "new\n");
+    EXPECT_NE(inode("old.txt").st_ino, before.st_ino);  // made anew, not truncated
+    EXPECT_EQ(inode("old.txt").st_mode & 07777, 0640u);
+
+    put("target.txt", "old\n");
+    std::filesystem::create_symlink("target.txt", "link.txt");
+    rewrite("link.txt");
+    EXPECT_TRUE(std::filesystem::is_symlink("link.txt"));
+    EXPECT_EQ(text("target.txt"), "new\n");
+
+    put("a.txt", "old\n");
+    std::filesystem::create_hard_link("a.txt", "b.txt");
+    rewrite("a.txt");
+    EXPECT_EQ(text("b.txt"), "new\n");
+
+    rewrite("none.txt");
+    EXPECT_EQ(text("none.txt"), "new\n");
+    algo::freshfile::release();
 }
 
 TEST(SDLError, ToStringAppendsSdlReason) {
@@ -146,6 +194,17 @@ TEST(Fps, IntervalsAndWaitFrameDecisions) {
     work = 16;
     now += 16;
     EXPECT_TRUE(algo::waitFrame());
+
+    // Due at once: the first frame does not wait an interval after setFPS.
+    algo::setFPS(60);
+    now += 3;
+    algo::fps::dueNow();
+    reads = 0;
+    work = 0;
+    sleeps.clear();
+    EXPECT_TRUE(algo::waitFrame());
+    EXPECT_TRUE(sleeps.empty());
+    EXPECT_EQ(algo::fps::last(), now);
     algo::fps::setClock(algo::fps::realClock());
 }
 
