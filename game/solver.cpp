@@ -308,13 +308,17 @@ Landing playMacro(Play& play, const Macro& m) {
     return l;
 }
 
-// The cell of the rabbit's centre.
-int cellOf(const Rabbit& r) {
-    const int c =
-        std::clamp(static_cast<int>(r.pos().x) + 7, 0, kGridSize * kTilePixels - 1) / kTilePixels;
-    const int row =
-        std::clamp(static_cast<int>(r.pos().y) + 7, 0, kGridSize * kTilePixels - 1) / kTilePixels;
-    return c * kGridSize + row;
+// Where a resting rabbit stands, as a search tells places apart: the cell of its centre and
+// which third of the cell across. A jump can depend on a few pixels of run-up, so each third
+// is measured from a state of its own.
+constexpr int kThirds = 3;
+constexpr int kSpots = kGridSize * kGridSize * kThirds;
+
+int spotOf(const Rabbit& r) {
+    const int x = std::clamp(static_cast<int>(r.pos().x) + 7, 0, kGridSize * kTilePixels - 1);
+    const int y = std::clamp(static_cast<int>(r.pos().y) + 7, 0, kGridSize * kTilePixels - 1);
+    const int third = x % kTilePixels * kThirds / kTilePixels;
+    return ((x / kTilePixels) * kGridSize + y / kTilePixels) * kThirds + third;
 }
 
 // ---------------------------------------------------------------- the older beam search
@@ -738,7 +742,7 @@ struct Solver::Impl {
 
     // Exploration.
     std::vector<Place> places;
-    std::array<int, kCells> placeOf{};
+    std::array<int, kSpots> placeOf{};
     std::size_t exploring = 0;  // place
     std::size_t exploringMove = 0;
     std::vector<StarSet> reach;  // by component: the stars a walk from it can take
@@ -749,16 +753,17 @@ struct Solver::Impl {
     std::vector<Node> beam, next;
     std::vector<Step> steps;
     std::size_t expanding = 0, expandingMove = 0;
-    // The node being expanded as it is, and walked to its place's home x.
+    // The node being expanded, walked to its place's home x.
     struct Origin {
         Snapshot snap;
         int step = -1;
         std::int32_t passes = 0;
     };
-    std::vector<Origin> origins;
+    Origin origin;
     bool aligned = false;
     std::unordered_set<std::size_t> visited;
     int depth = 0;
+    long unknownPlaces = 0;
     StarSet everTaken;
     std::unordered_map<StarSet, std::vector<std::int32_t>> fields;
 
@@ -835,7 +840,7 @@ struct Solver::Impl {
     }
 
     int addPlace(const Rabbit& r, const Snapshot& s) {
-        const int cell = cellOf(r);
+        const int cell = spotOf(r);
         if (placeOf[cell] >= 0) return placeOf[cell];
         Place p;
         p.cell = cell;
@@ -1023,8 +1028,7 @@ struct Solver::Impl {
     // be a few pixels off a jump that only works from there. Nothing when already there or
     // when no walk gets nearer without leaving the place.
     void align(const Node& node) {
-        origins.clear();
-        origins.push_back({node.snap, node.step, node.passes});
+        origin = {node.snap, node.step, node.passes};
         if (node.place < 0) return;
         const long double target = places[node.place].home.rabbit.pos().x;
         const long double from = node.snap.rabbit.pos().x;
@@ -1041,7 +1045,7 @@ struct Solver::Impl {
             walk.keys.assign(static_cast<std::size_t>(n), dir);
             play.restore(node.snap);
             const Landing l = playMacro(play, walk);
-            if (l.kind != Landing::kRest || cellOf(*play.rabbit()) != places[node.place].cell) {
+            if (l.kind != Landing::kRest || spotOf(*play.rabbit()) != places[node.place].cell) {
                 hi = n - 1;  // too far: off the place or worse
                 continue;
             }
@@ -1065,8 +1069,8 @@ struct Solver::Impl {
         macros.push_back(std::move(walk));
         steps.push_back(
             {node.step, static_cast<std::uint32_t>(macros.size() - 1), bestLanding.passes});
-        origins.push_back(
-            {play.capture(), static_cast<int>(steps.size()) - 1, node.passes + bestLanding.passes});
+        origin = {play.capture(), static_cast<int>(steps.size()) - 1,
+                  node.passes + bestLanding.passes};
     }
 
     void search() {
@@ -1078,15 +1082,14 @@ struct Solver::Impl {
             return;
         }
         const auto& moves = node.place >= 0 ? places[node.place].moves : fixedMoves;
-        if (expandingMove >= moves.size() * origins.size()) {
+        if (expandingMove >= moves.size()) {
             expandingMove = 0;
             aligned = false;
             ++expanding;
             return;
         }
-        const Origin& o = origins[expandingMove / moves.size()];
-        const std::uint32_t mi = moves[expandingMove % moves.size()];
-        ++expandingMove;
+        const Origin& o = origin;
+        const std::uint32_t mi = moves[expandingMove++];
         const Macro& m = macros[mi];
         if (o.passes + static_cast<std::int32_t>(m.keys.size()) > options.maxPasses + rootPasses)
             return;
@@ -1111,7 +1114,8 @@ struct Solver::Impl {
         if (!visited.insert(key).second) return;
         Node child;
         child.passes = o.passes + l.passes;
-        child.place = placeOf[cellOf(r)];
+        child.place = placeOf[spotOf(r)];
+        if (child.place < 0) ++unknownPlaces;
         if (child.place >= 0 && !canStillTake(child.place, left)) return;
         child.snap = play.capture();
         child.score = scoreOf(child);
@@ -1128,7 +1132,7 @@ struct Solver::Impl {
                          [](const Node& a, const Node& b) { return a.score > b.score; });
         // The best first, but few per place and set of stars: a beam of near twins can all be
         // doomed together.
-        constexpr std::size_t kBeam = 24;
+        constexpr std::size_t kBeam = 20;
         std::unordered_map<std::size_t, int> perPlace;
         std::vector<Node> kept;
         for (Node& n : next) {
@@ -1155,7 +1159,9 @@ struct Solver::Impl {
         route.clear();
         for (int s = last; s >= 0; s = steps[s].parent) route.push_back(steps[s]);
         std::reverse(route.begin(), route.end());
-        say("route found: %zu moves after %d passes of search", route.size(), depth);
+        say("route found: %zu moves at depth %d, %lld passes simulated, %ld landings off the "
+            "places explored",
+            route.size(), depth, static_cast<long long>(play.simulated()), unknownPlaces);
         beam.clear();
         next.clear();
         fields.clear();
@@ -1344,10 +1350,14 @@ bool Solver::step(std::chrono::microseconds budget) {
         s.progress.passesSimulated = s.play.simulated();
         if (s.stage == Impl::Stage::kDone) break;
         if (s.progress.seconds >= s.options.timeLimit) {
-            char why[64];
-            std::snprintf(why, sizeof why, "no route found in %g seconds", s.options.timeLimit);
-            s.fail(why);
-            break;
+            if (s.stage == Impl::Stage::kPolish && s.polishStarted) {
+                s.stage = Impl::Stage::kVerify;  // a route is found: keep what is cut so far
+            } else if (s.stage != Impl::Stage::kPolish && s.stage != Impl::Stage::kVerify) {
+                char why[64];
+                std::snprintf(why, sizeof why, "no route found in %g seconds", s.options.timeLimit);
+                s.fail(why);
+                break;
+            }
         }
         if (spent * 1e6 >= static_cast<double>(budget.count())) break;
     }

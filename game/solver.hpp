@@ -59,47 +59,55 @@ struct SolverPoint {
 /// What a finished search found.
 struct SolverResult {
     bool found = false;
-    /// Keys pass by pass from the level start (the wait included) until the last star is
-    /// taken; after it the keys are up and the level closes by itself.
+    /// Keys pass by pass from the level start, the wait included; after them the keys are up
+    /// until the scene moves on. The route ends with the last star taken, unless cutting its
+    /// rests left a few keys held into the curtain.
     std::vector<std::uint8_t> keys;
     /// The pass on which the last star is taken, and the one on which the play scene moves on
-    /// after the closing curtain.
+    /// after the closing curtain (passes counted from 1 at the level start).
     std::int32_t lastStarPass = 0;
     std::int32_t switchPass = 0;
     /// Where the rabbit is after each pass up to the switch, one point per pass (the start
     /// corner while the life ball brings it in).
     std::vector<SolverPoint> trail;
-    /// Without a route: cells (column, row) of the stars the search never took, and why.
-    std::vector<std::pair<int, int>> missed;
+    /// Without a route: why, and the cells (column, row) of the stars no candidate ever took.
     std::string failure;
+    std::vector<std::pair<int, int>> missed;
     /// `keys` as a replay script, then neutral passes up to the switch: replayed from the
-    /// level start, it clears the level.
+    /// level start (starhop-replay --level N), it clears the level.
     std::string script() const;
 };
 
-/// A search for a route through one level. It owns the play scene while step runs: each
-/// step starts the scene afresh from its own state, so the owner may use the scene between
-/// steps (a test play), and leaves the keys' counters as it found them. The engine and the
-/// game's module start (the play scene) must exist; the sound table need not be filled.
-/// Nothing is drawn and no sound plays; stopping is no longer calling step.
+/// A search for a route through one level, on the real play scene and rabbit: first every
+/// resting place and the moves between them, then a beam of real states over those moves.
+/// It owns the play scene while step runs and starts it afresh from its own state at each
+/// unit of work, so the owner may draw and play between steps (not a test play it wants to
+/// keep: the next step overwrites the scene). It puts back the keys' counters it found and
+/// keeps the sound effects quiet; nothing is drawn. Needs the engine and the game's module
+/// start (the play scene); the sound table need not be filled. Stopping is no longer calling
+/// step; the object can then be dropped at any time.
 ///
 /// @code
-/// game::Solver solver(grid, {.timeLimit = 30});
+/// game::SolverOptions options;
+/// options.timeLimit = 30;
+/// game::Solver solver(grid, options);
 /// while (!solver.step(std::chrono::milliseconds(4))) drawFrame(solver.progress());
 /// if (solver.result().found) save(solver.result().script());
-/// else say("no route found in 30 seconds", solver.result().missed);
+/// else report("no route found", solver.result().missed);
 /// @endcode
 class Solver {
   public:
-    /// Takes a copy of the grid. Throws std::invalid_argument for a level it cannot search:
-    /// no rabbit would ever appear in it (no start cell is fine: the game starts at (0, 0)).
+    /// Takes a copy of the grid ([column][row] tile codes, as the play scene reads them).
+    /// A level it cannot search (no star, a rabbit that dies before it can move) ends at the
+    /// first step with the reason in the result.
     Solver(const Grid& grid, SolverOptions options = {});
     ~Solver();
     Solver(const Solver&) = delete;
     Solver& operator=(const Solver&) = delete;
 
-    /// Searches for about `budget` (one unit of work at least: a few hundred passes at most)
-    /// and returns whether the search is done.
+    /// Searches for about `budget` and returns whether the search is done. A step always does
+    /// one unit of work: a move of up to a few hundred passes, or once near the end a replay
+    /// of the route (a few thousand passes, about a millisecond).
     bool step(std::chrono::microseconds budget);
     bool done() const;
     SolverProgress progress() const;
