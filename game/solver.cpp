@@ -79,8 +79,13 @@ class Play {
     // The level as it starts: the life ball at the start cell.
     void restart() {
         held_ = {};
+        tracked_ = nullptr;
         SceneGame_::instance().initGrid(grid_, levelArgs_, true);
+        fresh_ = true;
     }
+
+    // Someone else may have used the play scene since: the next restore starts it afresh.
+    void invalidate() { fresh_ = false; }
 
     void pass(std::uint8_t keys) {
         auto count = [](std::int32_t c, bool held) { return held ? c + 1 : 0; };
@@ -98,14 +103,23 @@ class Play {
         ++simulated_;
     }
 
-    bool dead() const { return algo::ActorTable<DeadRabbit>::liveCount() != 0; }
+    bool dead() const {
+        if (tracked_ && Rabbit::list[slot_].get() == tracked_) return false;
+        return algo::ActorTable<DeadRabbit>::liveCount() != 0;
+    }
     std::int32_t rest() const { return SceneGame_::instance().rest(); }
     bool cleared() const { return rest() <= 0; }
 
     const Rabbit* rabbit() const {
-        for (const auto& r : Rabbit::list)
-            if (r) return r.get();
-        return nullptr;
+        if (tracked_ && Rabbit::list[slot_].get() == tracked_) return tracked_;
+        tracked_ = nullptr;
+        for (std::uint32_t i = 0; i < Rabbit::kSlots; ++i)
+            if (Rabbit::list[i]) {
+                slot_ = i;
+                tracked_ = Rabbit::list[i].get();
+                break;
+            }
+        return tracked_;
     }
 
     SolverPoint where() const {
@@ -139,14 +153,19 @@ class Play {
 
     void restore(const Snapshot& s) {
         auto& scene = SceneGame_::instance();
-        scene.initGrid(grid_, levelArgs_, true);
+        // Only stars change the grid before the curtain, and the star count only goes down:
+        // the level is started afresh only when a star must come back.
+        if (!fresh_ || scene.rest() <= 0 || scene.rest() < s.rest) {
+            scene.initGrid(grid_, levelArgs_, true);
+            fresh_ = true;
+        }
+        Rabbit::clearAll();
+        DeadRabbit::clearAll();
         LifeBall::clearAll();
         MapView map = scene.map();
-        for (std::size_t i = 0; i < stars_.size(); ++i) {
-            if (s.left[i]) continue;
-            map.columns[stars_[i].first][stars_[i].second] = kEmpty;
-            scene.decrementRest();
-        }
+        for (std::size_t i = 0; i < stars_.size(); ++i)
+            map.columns[stars_[i].first][stars_[i].second] = s.left[i] ? kStar : kEmpty;
+        while (scene.rest() > std::max<std::int32_t>(s.rest, 0)) scene.decrementRest();
         if (s.rest < scene.rest()) {  // in the curtain: what it has taken away already
             for (std::uint32_t c = 0; c < map.length; ++c)
                 for (auto& cell : map.columns[c])
@@ -158,6 +177,8 @@ class Play {
         const std::uint32_t slot = table.index;
         r = s.rabbit;
         table.index = slot;
+        slot_ = slot;
+        tracked_ = &r;
         held_ = s.held;
     }
 
@@ -182,6 +203,10 @@ class Play {
     basic::Args levelArgs_;
     basic::Args rabbitArgs_;
     std::int64_t simulated_ = 0;
+    bool fresh_ = false;  // the scene holds this level as the last restart or restore left it
+    // The rabbit in play and its slot, so that a pass need not look through the table.
+    mutable const Rabbit* tracked_ = nullptr;
+    mutable std::uint32_t slot_ = 0;
 };
 
 // While a step runs: the sound effects off and the counters of whoever owns the input set
@@ -692,7 +717,8 @@ struct Solver::Impl {
         int to = -1;  // place, or kClearPlace
         std::uint32_t macro = 0;
         std::int32_t passes = 0;
-        StarSet stars;  // taken on the way
+        StarSet stars;              // taken on the way
+        std::uint64_t starKey = 0;  // the same, short: equal sets, equal keys
     };
     struct Place {
         int cell = 0;
@@ -717,7 +743,7 @@ struct Solver::Impl {
         std::int32_t passes = 0;  // the macro's keys, then neutral passes
     };
 
-    enum class Stage { kStart, kExplore, kSearch, kPolish, kVerify, kDone };
+    enum class Stage { kStart, kExplore, kPlan, kSearch, kPolish, kVerify, kDone };
 
     Impl(const Grid& grid, SolverOptions o) : options(std::move(o)), play(grid) {
         progress.stars = static_cast<int>(play.stars().size());
@@ -746,7 +772,10 @@ struct Solver::Impl {
     std::size_t exploring = 0;  // place
     std::size_t exploringMove = 0;
     std::vector<StarSet> reach;  // by component: the stars a walk from it can take
+    int components = 0;
+    int planned = 0;  // places whose moves are sorted out
     std::vector<std::vector<std::pair<int, std::int32_t>>> incoming;  // place: (from, passes)
+    std::vector<std::pair<int, std::size_t>> takers;  // (place, edge) of every move taking stars
     StarSet unreachable;
 
     // Search.
@@ -795,6 +824,9 @@ struct Solver::Impl {
                 return true;
             case Stage::kExplore:
                 explore();
+                return true;
+            case Stage::kPlan:
+                planMoves();
                 return true;
             case Stage::kSearch:
                 search();
@@ -865,7 +897,12 @@ struct Solver::Impl {
             Edge e;
             e.macro = static_cast<std::uint32_t>(exploringMove);
             e.passes = l.passes;
-            e.stars = play.all() & ~play.left();
+            const StarSet left = play.left();
+            for (std::size_t i = 0; i < play.stars().size(); ++i)
+                if (!left[i]) {
+                    e.stars.set(i);
+                    e.starKey = e.starKey * 1000003 + i + 1;
+                }
             e.to =
                 l.kind == Landing::kClear ? kClearPlace : addPlace(*play.rabbit(), play.capture());
             if (e.to != static_cast<int>(exploring) || e.stars.any())
@@ -883,7 +920,8 @@ struct Solver::Impl {
         // Tarjan's components, iteratively; they come out sinks first.
         std::vector<int> index(n, -1), low(n, 0), stack;
         std::vector<bool> onStack(n, false);
-        int counter = 0, components = 0;
+        int counter = 0;
+        components = 0;
         std::vector<std::pair<int, std::size_t>> call;
         for (int s = 0; s < n; ++s) {
             if (index[s] >= 0) continue;
@@ -938,26 +976,40 @@ struct Solver::Impl {
                         reach[c] |= reach[places[e.to].component];
                 }
         unreachable = play.all() & ~reach[places[0].component];
-
         incoming.assign(n, {});
-        for (int p = 0; p < n; ++p) {
+        takers.clear();
+        planned = 0;
+        stage = Stage::kPlan;
+    }
+
+    // Per place the moves worth trying, and the graph backwards; some places a unit.
+    void planMoves() {
+        const int n = static_cast<int>(places.size());
+        const int until = std::min(n, planned + 64);
+        for (int p = planned; p < until; ++p) {
             auto& place = places[p];
+            for (std::size_t i = 0; i < place.edges.size(); ++i)
+                if (place.edges[i].stars.any()) takers.emplace_back(p, i);
             // Per outcome (where to, which stars) the two quickest moves.
             std::vector<std::size_t> order(place.edges.size());
             for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-            std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-                return place.edges[a].passes < place.edges[b].passes;
-            });
-            std::unordered_map<std::size_t, int> seen;
-            for (std::size_t i : order) {
+            auto outcome = [&](std::size_t i) {
                 const Edge& e = place.edges[i];
-                const std::size_t key =
-                    std::hash<StarSet>{}(e.stars) * 31 + static_cast<std::size_t>(e.to + 2);
-                if (++seen[key] > 2) continue;
+                return std::tuple(e.to, e.starKey, e.passes, e.macro);
+            };
+            std::sort(order.begin(), order.end(),
+                      [&](std::size_t a, std::size_t b) { return outcome(a) < outcome(b); });
+            for (std::size_t k = 0; k < order.size(); ++k) {
+                const Edge& e = place.edges[order[k]];
+                if (k >= 2 && place.edges[order[k - 2]].to == e.to &&
+                    place.edges[order[k - 2]].starKey == e.starKey)
+                    continue;
                 place.moves.push_back(e.macro);
                 if (e.to >= 0) incoming[e.to].emplace_back(p, e.passes);
             }
         }
+        planned = until;
+        if (planned < n) return;
         say("explored %d resting places, %d components, %lld passes; %zu of %zu stars within "
             "reach",
             n, components, static_cast<long long>(play.simulated()),
@@ -991,17 +1043,16 @@ struct Solver::Impl {
         std::vector<std::int32_t> dist(n, kFar);
         using Item = std::pair<std::int32_t, int>;
         std::priority_queue<Item, std::vector<Item>, std::greater<Item>> open;
-        for (int p = 0; p < n; ++p) {
-            if (!canStillTake(p, left)) continue;
-            for (const Edge& e : places[p].edges) {
-                if ((e.stars & left).none()) continue;
-                const StarSet after = left & ~e.stars;
-                if (e.to >= 0 && !canStillTake(e.to, after)) continue;
-                if (e.to == kClearPlace && after.any()) continue;
-                if (e.passes < dist[p]) dist[p] = e.passes;
-            }
-            if (dist[p] < kFar) open.emplace(dist[p], p);
+        for (auto [p, i] : takers) {
+            const Edge& e = places[p].edges[i];
+            if (e.passes >= dist[p] || (e.stars & left).none() || !canStillTake(p, left)) continue;
+            const StarSet after = left & ~e.stars;
+            if (e.to >= 0 && !canStillTake(e.to, after)) continue;
+            if (e.to == kClearPlace && after.any()) continue;
+            dist[p] = e.passes;
         }
+        for (int p = 0; p < n; ++p)
+            if (dist[p] < kFar) open.emplace(dist[p], p);
         while (!open.empty()) {
             auto [d, v] = open.top();
             open.pop();
@@ -1341,6 +1392,7 @@ bool Solver::step(std::chrono::microseconds budget) {
     Impl& s = *impl_;
     if (s.stage == Impl::Stage::kDone) return true;
     StepGuard guard;
+    s.play.invalidate();
     const auto begun = Clock::now();
     const double before = s.progress.seconds;
     for (;;) {
