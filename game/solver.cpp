@@ -903,6 +903,7 @@ struct Solver::Impl {
                     e.stars.set(i);
                     e.starKey = e.starKey * 1000003 + i + 1;
                 }
+            everTaken |= e.stars;
             e.to =
                 l.kind == Landing::kClear ? kClearPlace : addPlace(*play.rabbit(), play.capture());
             if (e.to != static_cast<int>(exploring) || e.stars.any())
