@@ -711,8 +711,8 @@ std::string SolverResult::script() const {
 // ================================================================ the search
 
 struct Solver::Impl {
-    // A resting place: the cell of the rabbit's centre, the state it was first seen resting
-    // there in (every star back in place), and where each move from that state led.
+    // A resting place: a spot (spotOf), the state the rabbit was first seen resting there in
+    // (every star put back), and where each move from that state led.
     struct Edge {
         int to = -1;  // place, or kClearPlace
         std::uint32_t macro = 0;
@@ -721,7 +721,7 @@ struct Solver::Impl {
         std::uint64_t starKey = 0;  // the same, short: equal sets, equal keys
     };
     struct Place {
-        int cell = 0;
+        int spot = 0;
         Snapshot home;
         std::vector<Edge> edges;
         std::vector<std::uint32_t> moves;  // the moves worth trying from here
@@ -872,16 +872,16 @@ struct Solver::Impl {
     }
 
     int addPlace(const Rabbit& r, const Snapshot& s) {
-        const int cell = spotOf(r);
-        if (placeOf[cell] >= 0) return placeOf[cell];
+        const int spot = spotOf(r);
+        if (placeOf[spot] >= 0) return placeOf[spot];
         Place p;
-        p.cell = cell;
+        p.spot = spot;
         p.home = s;
         p.home.left = play.all();
         p.home.rest = static_cast<std::int32_t>(play.stars().size());
-        placeOf[cell] = static_cast<int>(places.size());
+        placeOf[spot] = static_cast<int>(places.size());
         places.push_back(std::move(p));
-        return placeOf[cell];
+        return placeOf[spot];
     }
 
     // ------------------------------------------------------------ exploration
@@ -1097,7 +1097,7 @@ struct Solver::Impl {
             walk.keys.assign(static_cast<std::size_t>(n), dir);
             play.restore(node.snap);
             const Landing l = playMacro(play, walk);
-            if (l.kind != Landing::kRest || spotOf(*play.rabbit()) != places[node.place].cell) {
+            if (l.kind != Landing::kRest || spotOf(*play.rabbit()) != places[node.place].spot) {
                 hi = n - 1;  // too far: off the place or worse
                 continue;
             }
