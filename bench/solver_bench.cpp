@@ -44,6 +44,8 @@ std::array<game::Grid, kLevels> gGrids{};
 // simulated.
 std::vector<double> gSteps, gStepsCpu;
 std::array<std::int64_t, kLevels> gPasses{};
+// Per level, each run's seconds to the route: wall and processor.
+std::array<std::vector<double>, kLevels> gWall, gCpu;
 
 double micros(Clock::duration d) {
     return std::chrono::duration<double, std::micro>(d).count();
@@ -65,6 +67,7 @@ double percentile(std::vector<double> v, double p) {
 double solve(int level) {
     game::Solver solver(gGrids[level - 1]);
     double total = 0;
+    const double cpu0 = cpuMicros();
     for (bool done = false; !done;) {
         const auto t0 = Clock::now();
         const double c0 = cpuMicros();
@@ -77,6 +80,8 @@ double solve(int level) {
     if (!solver.result().found)
         throw std::runtime_error("level " + std::to_string(level) + ": " + solver.result().failure);
     gPasses[level - 1] = solver.progress().passesSimulated;
+    gWall[level - 1].push_back(total / 1e6);
+    gCpu[level - 1].push_back((cpuMicros() - cpu0) / 1e6);
     return total / 1e6;
 }
 
@@ -146,11 +151,18 @@ void figures() {
     const double bare = barePassMicros();
     std::fprintf(gOut, "bare play pass, fed as the search feeds it: median %.3f us\n", bare);
     for (int level = 1; level <= kLevels; ++level) {
+        const auto& wall = gWall[level - 1];
+        const auto& cpu = gCpu[level - 1];
+        if (wall.empty()) continue;
+        // The passes alone, at the bare cost: what the search could not do with less.
+        const double floor = static_cast<double>(gPasses[level - 1]) * bare / 1e6;
         std::fprintf(gOut,
-                     "level %d: %lld passes simulated, %.1f ms of bare passes (the floor under the "
-                     "route's time)\n",
-                     level, static_cast<long long>(gPasses[level - 1]),
-                     static_cast<double>(gPasses[level - 1]) * bare / 1000);
+                     "level %d: route in %.2f s median, %.2f s worst over %zu runs (processor "
+                     "%.2f s median); %lld passes simulated, %.2f s of bare passes, processor "
+                     "time %.2f times that\n",
+                     level, percentile(wall, 0.5), percentile(wall, 1.0), wall.size(),
+                     percentile(cpu, 0.5), static_cast<long long>(gPasses[level - 1]), floor,
+                     percentile(cpu, 0.5) / floor);
     }
     std::fprintf(gOut,
                  "step with a budget of %.1f ms: median %.2f ms, 99th percentile %.2f ms, worst "
