@@ -23,8 +23,8 @@ class SceneGame_ : public algo::Scene, public basic::Singleton<SceneGame_> {
     void init(const basic::Args& args) override;
     // init with the level's cells from `grid` (the editor's, a pack's) instead of the bitmap
     // of level "map". Quiet, it starts no music, loads no curtain picture and leaves the
-    // audio's pause alone: for a search, which neither shows nor sounds the level (it also
-    // keeps the sound effects quiet, see setSoundsQuiet).
+    // audio's pause alone: for a search, which never draws the scene and silences the sound
+    // effects itself (setSoundsQuiet).
     void initGrid(const Grid& grid, const basic::Args& args, bool quiet);
     void exit() override {}
     void update() override;
