@@ -44,8 +44,9 @@ std::array<game::Grid, kLevels> gGrids{};
 // simulated.
 std::vector<double> gSteps, gStepsCpu;
 std::array<std::int64_t, kLevels> gPasses{};
-// Per level, each run's seconds to the route: wall and processor.
-std::array<std::vector<double>, kLevels> gWall, gCpu;
+// Per level, each run's seconds to the route (wall and processor), and the bare pass measured
+// right before each run, so that both see the machine alike.
+std::array<std::vector<double>, kLevels> gWall, gCpu, gBare;
 
 double micros(Clock::duration d) {
     return std::chrono::duration<double, std::micro>(d).count();
@@ -63,8 +64,55 @@ double percentile(std::vector<double> v, double p) {
     return v[k];
 }
 
+// The floor under a search: one pass of play on a level, fed as the search feeds its keys
+// (counters set, the scene advanced, no drawing), walking and jumping. The levels' thorns
+// are taken away and their stars put out of reach, so no pass ends a life or the level.
+// Median of blocks of 1000 passes.
+double barePassMicros(int rounds) {
+    std::array<game::Grid, kLevels> grids = gGrids;
+    for (auto& g : grids) {
+        for (auto& column : g)
+            for (auto& cell : column)
+                if (cell == game::kDeadly || cell == game::kDeadlyVanishing || cell == game::kStar)
+                    cell = game::kEmpty;
+        g[0][0] = game::kStar;  // in the border
+    }
+    game::setSoundsQuiet(true);
+    auto& scene = game::SceneGame_::instance();
+    auto& input = algo::EasyInput_::instance();
+    const auto saved = input.counts();
+    algo::EasyInput_::Counts counts{};
+    std::vector<double> blocks;
+    for (int round = 0; round < rounds; ++round) {
+        scene.initGrid(grids[round % kLevels],
+                       {{"map", basic::Element::of<int>(1)}, {"time", basic::Element::of<int>(1)}},
+                       true);
+        counts = {};
+        for (int pass = 0; pass < 60; ++pass) {
+            input.setCounts(counts);
+            scene.advance();
+        }
+        const auto t0 = Clock::now();
+        constexpr int kBlock = 1000;
+        for (int pass = 0; pass < kBlock; ++pass) {
+            const bool right = (pass / 90) % 2 == 0;
+            counts[algo::EasyInput_::Right] = right ? counts[algo::EasyInput_::Right] + 1 : 0;
+            counts[algo::EasyInput_::Left] = right ? 0 : counts[algo::EasyInput_::Left] + 1;
+            counts[algo::EasyInput_::Button(1)] =
+                pass % 45 < 10 ? counts[algo::EasyInput_::Button(1)] + 1 : 0;
+            input.setCounts(counts);
+            scene.advance();
+        }
+        blocks.push_back(micros(Clock::now() - t0) / kBlock);
+    }
+    input.setCounts(saved);
+    game::setSoundsQuiet(false);
+    return percentile(blocks, 0.5);
+}
+
 // One search to the end in steps of the frame budget; its seconds of stepping.
 double solve(int level) {
+    gBare[level - 1].push_back(barePassMicros(16));
     game::Solver solver(gGrids[level - 1]);
     double total = 0;
     const double cpu0 = cpuMicros();
@@ -101,67 +149,20 @@ BENCHMARK(BM_RouteWithoutHints)
         return *std::max_element(v.begin(), v.end());
     });
 
-// The floor under a search: one pass of play on a level, fed as the search feeds its keys
-// (counters set, the scene advanced, no drawing), walking and jumping. The levels' thorns
-// are taken away and their stars put out of reach, so no pass ends a life or the level.
-// Median of blocks.
-double barePassMicros() {
-    std::array<game::Grid, kLevels> grids = gGrids;
-    for (auto& g : grids) {
-        for (auto& column : g)
-            for (auto& cell : column)
-                if (cell == game::kDeadly || cell == game::kDeadlyVanishing || cell == game::kStar)
-                    cell = game::kEmpty;
-        g[0][0] = game::kStar;  // in the border
-    }
-    game::setSoundsQuiet(true);
-    auto& scene = game::SceneGame_::instance();
-    auto& input = algo::EasyInput_::instance();
-    const auto saved = input.counts();
-    algo::EasyInput_::Counts counts{};
-    std::vector<double> blocks;
-    for (int round = 0; round < 40; ++round) {
-        scene.initGrid(grids[round % kLevels],
-                       {{"map", basic::Element::of<int>(1)}, {"time", basic::Element::of<int>(1)}},
-                       true);
-        counts = {};
-        for (int pass = 0; pass < 60; ++pass) {
-            input.setCounts(counts);
-            scene.advance();
-        }
-        const auto t0 = Clock::now();
-        constexpr int kBlock = 1000;
-        for (int pass = 0; pass < kBlock; ++pass) {
-            const bool right = (pass / 90) % 2 == 0;
-            counts[algo::EasyInput_::Right] = right ? counts[algo::EasyInput_::Right] + 1 : 0;
-            counts[algo::EasyInput_::Left] = right ? 0 : counts[algo::EasyInput_::Left] + 1;
-            counts[algo::EasyInput_::Button(1)] =
-                pass % 45 < 10 ? counts[algo::EasyInput_::Button(1)] + 1 : 0;
-            input.setCounts(counts);
-            scene.advance();
-        }
-        blocks.push_back(micros(Clock::now() - t0) / kBlock);
-    }
-    input.setCounts(saved);
-    game::setSoundsQuiet(false);
-    return percentile(blocks, 0.5);
-}
-
 void figures() {
-    const double bare = barePassMicros();
-    std::fprintf(gOut, "bare play pass, fed as the search feeds it: median %.3f us\n", bare);
     for (int level = 1; level <= kLevels; ++level) {
         const auto& wall = gWall[level - 1];
         const auto& cpu = gCpu[level - 1];
         if (wall.empty()) continue;
         // The passes alone, at the bare cost: what the search could not do with less.
+        const double bare = percentile(gBare[level - 1], 0.5);
         const double floor = static_cast<double>(gPasses[level - 1]) * bare / 1e6;
         std::fprintf(gOut,
                      "level %d: route in %.2f s median, %.2f s worst over %zu runs (processor "
-                     "%.2f s median); %lld passes simulated, %.2f s of bare passes, processor "
-                     "time %.2f times that\n",
+                     "%.2f s median); %lld passes simulated at a bare %.3f us a pass: %.2f s, "
+                     "processor time %.2f times that\n",
                      level, percentile(wall, 0.5), percentile(wall, 1.0), wall.size(),
-                     percentile(cpu, 0.5), static_cast<long long>(gPasses[level - 1]), floor,
+                     percentile(cpu, 0.5), static_cast<long long>(gPasses[level - 1]), bare, floor,
                      percentile(cpu, 0.5) / floor);
     }
     std::fprintf(gOut,
@@ -192,6 +193,7 @@ struct Bench : game::PassObserver {
         reporter.SetErrorStream(&terminal);
         benchmark::RunSpecifiedBenchmarks(&reporter);
         benchmark::Shutdown();
+        terminal.flush();  // before the figures, which go out another way
         if (!gSteps.empty()) figures();
         return false;
     }
