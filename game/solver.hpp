@@ -22,8 +22,8 @@ std::string solverScript(const std::vector<std::uint8_t>& keys);
 struct SolverOptions {
     /// Seconds of searching (time spent inside step) before it gives up.
     double timeLimit = 60;
-    /// Neutral passes before the first key: at least the life ball's 60; more makes a route
-    /// for a player who dawdles at the start.
+    /// Neutral passes before the first key: at least the life ball's 60 (less counts as 60);
+    /// more makes a route for a player who dawdles at the start.
     std::int32_t wait = 60;
     /// Longest route sought, in passes after the wait.
     std::int32_t maxPasses = 4000;
@@ -84,8 +84,9 @@ struct SolverResult {
 /// unit of work, so the owner may draw and play between steps (not a test play it wants to
 /// keep: the next step overwrites the scene). It puts back the keys' counters it found and
 /// keeps the sound effects quiet; nothing is drawn. Needs the engine and the game's module
-/// start (the play scene); the sound table need not be filled. Stopping is no longer calling
-/// step; the object can then be dropped at any time.
+/// start (the play scene), between whose start and end it lives; the sound table need not
+/// be filled. Step it from the game's thread, never from inside the play scene's update.
+/// Stopping is no longer calling step; the object can then be dropped at any time.
 ///
 /// @code
 /// game::SolverOptions options;
