@@ -57,7 +57,8 @@ void SceneGame_::resume() {
 }
 
 void SceneGame_::init(const basic::Args& args) {
-    begin(args, nullptr, false);
+    auto grid = args.find("grid");
+    begin(args, grid == args.end() ? nullptr : grid->second.unpack<const Grid*>(), false);
 }
 
 void SceneGame_::initGrid(const Grid& grid, const basic::Args& args, bool quiet) {

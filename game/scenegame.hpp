@@ -36,6 +36,8 @@ class PlayEnd {
 
 class SceneGame_ : public algo::Scene, public basic::Singleton<SceneGame_> {
   public:
+    // "map" (the level number) and "time"; with "grid" (a const Grid*, read at once) the
+    // level's cells come from that grid instead of the bitmap of level "map", as initGrid.
     void init(const basic::Args& args) override;
     // init with the level's cells from `grid` (the editor's, a pack's) instead of the bitmap
     // of level "map". Quiet, it starts no music, loads no curtain picture and leaves the
