@@ -699,7 +699,7 @@ void SceneEdit::drawStatus() {
 void SceneEdit::drawBox(int x0, int y0, int x1, int y1) {
     auto& screen = algo::Display_::instance();
     screen.drawRect(static_cast<std::int16_t>(x0), static_cast<std::int16_t>(y0),
-                    static_cast<std::int16_t>(x1), static_cast<std::int16_t>(y1), 28, 32, 44, 235,
+                    static_cast<std::int16_t>(x1), static_cast<std::int16_t>(y1), 28, 32, 44, 250,
                     true);
     screen.drawRect(static_cast<std::int16_t>(x0), static_cast<std::int16_t>(y0),
                     static_cast<std::int16_t>(x1), static_cast<std::int16_t>(y1), 255, 214, 90, 255,
