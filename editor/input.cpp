@@ -13,7 +13,7 @@ InputEvents& InputEvents::instance() {
     auto& pump = algo::EventControl_::instance();
     if (registered != &pump) {
         SDL_EnableUNICODE(1);
-        pump.setHandler({SDL_KEYDOWN, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP},
+        pump.setHandler({SDL_KEYDOWN, SDL_KEYUP, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP},
                         algo::EventControl_::Handler(events, &InputEvents::handle));
         registered = &pump;
         events.clear();

@@ -21,7 +21,7 @@ struct Click {
     bool down = false;
     int button = 0;  ///< SDL's: 1 left, 2 middle, 3 right, 4 and 5 the wheel
     int x = 0, y = 0;
-    bool shift = false;
+    bool shift = false;  ///< Shift held when the button went down or up
 };
 
 /// What the last poll took from SDL's queue: key presses and mouse buttons, in order. Its
@@ -48,6 +48,8 @@ class InputEvents {
   private:
     InputEvents();
     void handle(SDL_Event* event);
+
+    bool shift_ = false;
 };
 
 }  // namespace editor

@@ -399,7 +399,7 @@ void SceneEdit::click(const Click& c) {
     d.button = c.button;
     d.code = static_cast<std::uint8_t>(c.button == SDL_BUTTON_LEFT ? selected_ : game::kEmpty);
     d.from = d.last = *cell;
-    d.rectangle = c.shift || (SDL_GetModState() & KMOD_SHIFT) != 0;
+    d.rectangle = c.shift;
     drag_ = d;
     if (!d.rectangle) {
         doc.beginStroke();
