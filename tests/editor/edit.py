@@ -361,6 +361,9 @@ def case_screenshots():
     ed.move(*ed.point(12, 20))
     time.sleep(0.5)
     ed.shot(os.path.join(out, 'editor.png'))
+    # The palette alone, for the table of tiles.
+    subprocess.run(['convert', os.path.join(out, 'editor.png'), '-crop', '288x512+512+0',
+                    '+repage', os.path.join(out, 'editor-tiles.png')], check=True, timeout=60)
     # A rule broken, live, in Japanese, with a rectangle being drawn.
     ed.key('l')
     ed.tile(2)
