@@ -191,6 +191,10 @@ Editor::~Editor() {
     algo::SceneControl_::instance().clear();
 }
 
+CheckRunner& Editor::check() {
+    return parts_->check;
+}
+
 bool Editor::quitAsked() {
     Parts& p = *parts_;
     if (p.play.active())

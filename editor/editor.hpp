@@ -6,6 +6,8 @@
 
 namespace editor {
 
+class CheckRunner;
+
 /// starhop-edit's command line.
 struct EditorOptions {
     int scale = 0;      ///< window scale 1 to 4; 0: the largest that fits, as the game's
@@ -45,10 +47,11 @@ class Editor {
     /// A quit from the window or the terminal: true when the editor may end now.
     bool quitAsked();
 
-    struct Parts;
-    Parts& parts() { return *parts_; }
+    /// The level's check, to watch it (the benchmark does).
+    CheckRunner& check();
 
   private:
+    struct Parts;
     std::unique_ptr<Parts> parts_;
 };
 
