@@ -1,7 +1,7 @@
 #pragma once
 /// @file
 /// A cooperative task with a stack of its own: the body runs until it yields, and the owner
-// continues it one slice per resume or step. No scheduler, no preemption, one thread.
+/// continues it one slice per resume or step. No scheduler, no preemption, one thread.
 #include <boost/context/detail/fcontext.hpp>
 #include <cstddef>
 #include <cstdint>

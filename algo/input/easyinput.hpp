@@ -1,7 +1,7 @@
 #pragma once
 /// @file
 /// The input the game reads: 64 logical buttons fed by the keyboard and the first free
-// joystick, each counting the passes it has been held (0 up, 1 went down this pass, n held).
+/// joystick, each counting the passes it has been held (0 up, 1 went down this pass, n held).
 #include <array>
 #include <cstdint>
 #include <memory>

@@ -1,7 +1,7 @@
 #pragma once
 /// @file
 /// The event pump: drains SDL's queue once per pass, stops on quit, then runs the per-pass
-// updaters that keep the input devices current.
+/// updaters that keep the input devices current.
 #include <SDL.h>
 
 #include <bitset>

@@ -1,7 +1,7 @@
 #pragma once
 /// @file
 /// One joystick device per object: the first one no other live JoyStick holds. Without a
-// device the object stays closed and every query answers 0, false or "".
+/// device the object stays closed and every query answers 0, false or "".
 #include <SDL.h>
 
 #include <cstdint>
