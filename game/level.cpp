@@ -42,13 +42,18 @@ void checkLevelShape(const std::string& path, const LevelShape& s) {
 }
 
 int readLevel(const std::uint8_t* pixels, Grid& grid, std::int32_t& startX, std::int32_t& startY) {
+    for (int r = 0; r < kGridSize; ++r)
+        for (int c = 0; c < kGridSize; ++c) grid[c][r] = pixels[r * kGridSize + c];
+    return scanLevel(grid, startX, startY);
+}
+
+int scanLevel(const Grid& grid, std::int32_t& startX, std::int32_t& startY) {
     int stars = 0;
     startX = 0;
     startY = 0;
     for (int r = 0; r < kGridSize; ++r) {
         for (int c = 0; c < kGridSize; ++c) {
-            const std::uint8_t code = pixels[r * kGridSize + c];
-            grid[c][r] = code;
+            const std::uint8_t code = grid[c][r];
             if (code == kStar) ++stars;
             if (code == kStartCell) {
                 startX = kTilePixels * c;

@@ -56,6 +56,9 @@ void checkLevelShape(const std::string& path, const LevelShape& shape);
 // stars and sets (startX, startY) to 15 * the last start cell in row order, (0, 0) without one.
 int readLevel(const std::uint8_t* pixels, Grid& grid, std::int32_t& startX, std::int32_t& startY);
 
+// The same count and start as readLevel, of a grid already in memory (the editor's, a pack's).
+int scanLevel(const Grid& grid, std::int32_t& startX, std::int32_t& startY);
+
 // Loads the level bitmap at `path` (loose or archived), checks its shape and reads it into the
 // grid; returns the number of stars, as readLevel.
 int loadLevel(const std::string& path, Grid& grid, std::int32_t& startX, std::int32_t& startY);

@@ -53,13 +53,23 @@ SoundTable& soundTable() {
 
 namespace {
 void (*gSoundObserver)(const std::string&) = nullptr;
-}
+bool gSoundsQuiet = false;
+}  // namespace
 
 void setSoundObserver(void (*observer)(const std::string& key)) {
     gSoundObserver = observer;
 }
 
+void setSoundsQuiet(bool quiet) {
+    gSoundsQuiet = quiet;
+}
+
+bool soundsQuiet() {
+    return gSoundsQuiet;
+}
+
 void playSound(const std::string& key) {
+    if (gSoundsQuiet) return;
     algo::Sound& sound = *gSoundTable.at(key);
     if (gSoundObserver) gSoundObserver(key);
     sound.play();

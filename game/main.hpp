@@ -45,6 +45,10 @@ void playSound(const std::string& key);
 // Called with the key of every effect the game starts, whether or not the mixer had a free
 // channel or an open device for it: the replay trace stays the same on every machine.
 void setSoundObserver(void (*observer)(const std::string& key));
+// While quiet, playSound starts nothing and tells no observer: a search plays levels unheard
+// beside a program whose audio is open. The table need not be filled then.
+void setSoundsQuiet(bool quiet);
+bool soundsQuiet();
 
 // Tile sheet and character sheet, loaded by the game's module start.
 algo::Texture& mapTexture();

@@ -56,23 +56,44 @@ void SceneGame_::resume() {
 }
 
 void SceneGame_::init(const basic::Args& args) {
-    resume();
+    begin(args, nullptr, false);
+}
+
+void SceneGame_::initGrid(const Grid& grid, const basic::Args& args, bool quiet) {
+    begin(args, &grid, quiet);
+}
+
+void SceneGame_::begin(const basic::Args& args, const Grid* grid, bool quiet) {
+    if (quiet)
+        paused_ = false;  // without resuming the music of whoever paused
+    else
+        resume();
     Rabbit::clearAll();
     DeadRabbit::clearAll();
     LifeBall::clearAll();
 
-    clearTexture_.loadimg("data/clear.bmp");
-    clearTexture_.setColorKeyFromPixel(true);
+    if (!quiet) {
+        clearTexture_.loadimg("data/clear.bmp");
+        clearTexture_.setColorKeyFromPixel(true);
+    }
     level_ = args.at("map").unpack<int>();
     time_ = args.at("time").unpack<int>();
 
     std::int32_t startX = 0, startY = 0;
     layerValid_ = false;
-    rest_ = loadLevel(levelPath(level_), map_, startX, startY);
+    if (grid) {
+        map_ = *grid;
+        rest_ = scanLevel(map_, startX, startY);
+    } else {
+        rest_ = loadLevel(levelPath(level_), map_, startX, startY);
+    }
 
-    music_.reset();  // the previous level's, so one level's music at a time stays registered
-    music_ = std::make_unique<algo::Music>(level_ < 5 ? "data/jump.ogg" : "data/jump2.ogg", true);
-    music_->playLoop();
+    if (!quiet) {
+        music_.reset();  // the previous level's, so one level's music at a time stays registered
+        music_ =
+            std::make_unique<algo::Music>(level_ < 5 ? "data/jump.ogg" : "data/jump2.ogg", true);
+        music_->playLoop();
+    }
 
     LifeBall::create({{"color", basic::Element::of<int>(0)},
                       {"left", basic::Element::of<bool>(false)},
@@ -94,6 +115,10 @@ void SceneGame_::update() {
         pause();
         return;
     }
+    advance();
+}
+
+void SceneGame_::advance() {
     time_ += 1;
     if (-kCountdown < rest_ && rest_ <= 0) {
         for (auto& column : map_)

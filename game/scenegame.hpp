@@ -21,8 +21,17 @@ inline constexpr double kSecondsPerPass = 1.0 / 60;
 class SceneGame_ : public algo::Scene, public basic::Singleton<SceneGame_> {
   public:
     void init(const basic::Args& args) override;
+    // init with the level's cells from `grid` (the editor's, a pack's) instead of the bitmap
+    // of level "map". Quiet, it starts no music, loads no curtain picture and leaves the
+    // audio's pause alone: for a search, which never draws the scene and silences the sound
+    // effects itself (setSoundsQuiet).
+    void initGrid(const Grid& grid, const basic::Args& args, bool quiet);
     void exit() override {}
     void update() override;
+    // One pass of play as update runs it unpaused: time, countdown, actors, and after the
+    // countdown the switch to the next level or the clear scene. A search calls it in place
+    // of update, so no key and no focus change can pause its passes.
+    void advance();
     void draw() override;
     // The same frame drawn tile by tile onto a white screen, without the still-tile layer:
     // what draw must match pixel for pixel.
@@ -53,6 +62,7 @@ class SceneGame_ : public algo::Scene, public basic::Singleton<SceneGame_> {
     friend class basic::SingletonOwner;
     SceneGame_();
 
+    void begin(const basic::Args& args, const Grid* grid, bool quiet);
     void drawTiles(algo::Texture& target, int fromColumn, int toColumn, int fromRow, int toRow);
     // Brings the layer up to the grid: whole when it is new or the screen changed (the keyed
     // sheets then take the screen's format too), otherwise only the cells whose code differs

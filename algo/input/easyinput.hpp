@@ -69,6 +69,15 @@ class EasyInput_ : public basic::Singleton<EasyInput_> {
     /// std::out_of_range.
     bool wasPushed(std::uint32_t index) const;
 
+    /// Every counter, by button index.
+    using Counts = std::array<std::int32_t, kButtonCount>;
+    /// The counters as they stand: a program that plays passes of its own between two of the
+    /// main loop's (a search for a level's solution) saves them first and puts them back after.
+    const Counts& counts() const { return counts_; }
+    /// Sets every counter, in place of what the devices held; the next update counts on from
+    /// them. For input a program makes itself without touching the keyboard's snapshots.
+    void setCounts(const Counts& counts) { counts_ = counts; }
+
   private:
     void advance(bool held, std::uint32_t index);
 

@@ -4,7 +4,8 @@
 usage: levels.py [--replay BIN] [--data DIR] CASE [ARG]
 Cases: level N (its solution), game (title, eight levels, clear, title), slow (the same run
 about twice as slow), gameover (three deaths), soak PASSES SEED (seeded random input), memory
-(resident memory over 200 level starts, through starhop-solver), update-digests (below).
+(resident memory over 200 level starts, through starhop-solver), solve N (the solver
+finds a route through level N unaided; the route is played), update-digests (below).
 
 The traces of game, slow and gameover must also match their digests in digests.txt, so that
 a change of what the game does shows even when every check above still passes. A deliberate
@@ -20,6 +21,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support'))
 from checks import Failure, check  # noqa: E402
 
@@ -144,7 +146,13 @@ def check_digests(name, work):
 
 
 def case_level(n):
-    records, _ = run(solution(n), level=n)
+    check_solution(n, solution(n))
+
+
+def check_solution(n, text):
+    """The script played from level n's start: every star taken aloud, no death, the next
+    scene after the curtain. Returns the pass on which the next scene shows."""
+    records, _ = run(text, level=n)
     check(records and records[0]['level'] == n, 'level %d did not start' % n)
     start_rest = records[0]['rest']
     taken = sum(r['sounds'].count('getstar') for r in records)
@@ -160,6 +168,29 @@ def case_level(n):
         check(after['scene'] == 'clear', 'level %d: expected the clear scene, got %s' %
               (n, after['scene']))
     print('level %d: %d stars, next scene on pass %d' % (n, start_rest, after['pass']))
+    return after['pass']
+
+
+def case_solve(n):
+    """The solver, without hints, finds a route through level n that the game plays to the
+    next scene on the pass the route's header says."""
+    work = tempfile.mkdtemp(prefix='starhop-solve-')
+    os.symlink(os.path.abspath(ARGS.data), os.path.join(work, 'data'))
+    out = os.path.join(work, 'route.txt')
+    began = time.monotonic()
+    proc = subprocess.run([ARGS.solver, '--level', str(n), out], cwd=work,
+                          stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=1800)
+    seconds = time.monotonic() - began
+    check(proc.returncode == 0, 'starhop-solver --level %d exited with %d: %s' %
+          (n, proc.returncode, proc.stderr.decode(errors='replace')))
+    text = open(out).read()
+    header = text.split('\n')[1].split()
+    check(header[:3] == ['#', 'level', str(n) + ':'], 'route header: %r' % header)
+    switch = int(header[-1])
+    got = check_solution(n, text)
+    check(got == switch, 'level %d: the route says the next scene on pass %d, the game shows '
+          'it on pass %d' % (n, switch, got))
+    print('level %d: route found in %.1f s' % (n, seconds))
 
 
 def play_through(records):
@@ -310,6 +341,8 @@ def main():
             case_soak(int(ARGS.arg[0]), int(ARGS.arg[1]))
         elif ARGS.case == 'memory':
             case_memory()
+        elif ARGS.case == 'solve':
+            case_solve(int(ARGS.arg[0]))
         elif ARGS.case == 'update-digests':
             update_digests()
         else:

@@ -1,21 +1,34 @@
 // starhop-solver: finds a key script that clears a level, searching on the real game code
 // (headless, in this process), and writes it in the replay runner's script format.
+#include <SDL.h>
+
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 
+#include "algo/file/logger.hpp"
+#include "algo/game/scene.hpp"
+#include "algo/input/event.hpp"
+#include "algo/input/keyboard.hpp"
+#include "algo/surface/display.hpp"
+#include "basic/element.hpp"
 #include "game/headless.hpp"
+#include "game/level.hpp"
 #include "game/main.hpp"
-#include "tools/solver/search.hpp"
+#include "game/scenegame.hpp"
+#include "game/solver.hpp"
 
 namespace {
 
 const char kUsage[] =
-    "usage: starhop-solver --level N [--beam W] [--max-passes P] [--bands ROWS[/COLS],...] [--wait "
-    "P] [-v] "
-    "OUT\n"
+    "usage: starhop-solver --level N [--time-limit S] [--max-passes P] [--wait P] [-v] OUT\n"
+    "       starhop-solver --level N --beam W [--bands ROWS[/COLS],...] [...] OUT\n"
+    "                      (the older beam search with hand-given areas)\n"
     "       starhop-solver --starts N OUT   (level starts in turn, resident memory to OUT)\n";
 
 // Resident set size of this process in kB, from /proc/self/status.
@@ -31,52 +44,86 @@ long residentKb() {
     return kb;
 }
 
+// Where the tool speaks: the terminal and the log.
+void say(const std::string& line) {
+    algo::log(line);
+    algo::logger::toTerminal(line);
+}
+
 struct Job : game::PassObserver {
     int level = 0;
     int starts = 0;
-    solver::Settings settings;
+    game::SolverOptions options;
     std::string out;
     std::string command;  // how the script was found, for its header
+    int status = 0;
 
     bool beforePass() override {
         if (starts > 0) {
             measureStarts();
             return false;
         }
-        solver::Level lv(level);
-        const auto passes = solver::solve(lv, settings);
-        std::int32_t total = 0;
-        if (!lv.finish(passes, total))
-            throw std::runtime_error("level " + std::to_string(level) +
-                                     ": the script found does not finish the level");
+        game::Grid grid{};
+        std::int32_t x = 0, y = 0;
+        game::loadLevel(game::levelPath(level), grid, x, y);
+        game::Solver solver(grid, options);
+        while (!solver.step(std::chrono::milliseconds(50))) {
+        }
+        const game::SolverResult& r = solver.result();
+        const auto simulated = static_cast<long long>(solver.progress().passesSimulated);
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%.1f", solver.progress().seconds);
+        if (!r.found) {
+            std::string line = "starhop-solver: level " + std::to_string(level) + ": " + r.failure;
+            if (!r.missed.empty()) {
+                line += "; stars never reached:";
+                for (auto [c, row] : r.missed)
+                    line += " (" + std::to_string(c) + ", " + std::to_string(row) + ")";
+            }
+            say(line);
+            status = 1;
+            return false;
+        }
         std::FILE* f = std::fopen(out.c_str(), "w");
         if (!f) throw std::runtime_error(out + ": cannot write: " + std::strerror(errno));
-        std::fprintf(f, "# level %d: every star in %zu passes, the next scene on pass %d\n", level,
-                     passes.size(), total);
-        std::fputs(solver::scriptText(passes).c_str(), f);
-        std::fprintf(f, "%d -\n", total - static_cast<int>(passes.size()));
+        std::fprintf(f, "# %s\n", command.c_str());
+        std::fprintf(f, "# level %d: every star in %d passes, the next scene on pass %d\n", level,
+                     r.lastStarPass, r.switchPass);
+        std::fputs(r.script().c_str(), f);
         if (std::fclose(f) != 0) throw std::runtime_error(out + ": cannot write");
-        std::fprintf(stderr,
-                     "level %d: %zu passes to the last star, %d with the curtain, %lld simulated\n",
-                     level, passes.size(), total, static_cast<long long>(lv.passesSimulated()));
+        say("level " + std::to_string(level) + ": " + std::to_string(r.lastStarPass) +
+            " passes to the last star, " + std::to_string(r.switchPass) + " with the curtain; " +
+            std::to_string(simulated) + " passes simulated in " + seconds + " s");
         return false;
     }
     void afterPass(bool) override {}
 
-    // Starts levels 1 to 8 in turn, each played and drawn for a while with walking and
-    // jumping, and notes the resident memory after the 10th start and after the last.
+    // Starts levels 1 to 8 in turn as the game does (bitmap, music, drawing), each played for
+    // a while with walking and jumping, and notes the resident memory after the 10th start
+    // and after the last.
     void measureStarts() {
         std::FILE* f = std::fopen(out.c_str(), "w");
         if (!f) throw std::runtime_error(out + ": cannot write: " + std::strerror(errno));
+        auto keys = algo::keyboard::scriptedKeys();
+        auto& events = algo::EventControl_::instance();
+        auto& scenes = algo::SceneControl_::instance();
         for (int i = 1; i <= starts; ++i) {
             const int n = (i - 1) % 8 + 1;
-            solver::Level lv(n);
-            std::vector<std::uint8_t> passes(60, 0);
-            for (int k = 0; k < 120; ++k)
-                passes.push_back(
-                    static_cast<std::uint8_t>((k / 20) % 2 ? solver::kRight : solver::kLeft) |
-                    (k % 30 == 0 ? solver::kJump : 0));
-            lv.play(passes);
+            std::ranges::fill(keys, 0);
+            events.poll();
+            scenes.change(game::SceneGame_::instance(), {{"map", basic::Element::of<int>(n)},
+                                                         {"time", basic::Element::of<int>(1)}});
+            for (int k = 0; k < 180; ++k) {
+                std::ranges::fill(keys, 0);
+                if (k >= 60) {
+                    keys[((k - 60) / 20) % 2 ? SDLK_RIGHT : SDLK_LEFT] = 1;
+                    keys[SDLK_x] = (k - 60) % 30 == 0;
+                }
+                if (!events.poll()) throw std::runtime_error("the game asked to quit");
+                scenes.update();
+                scenes.draw();
+                algo::Display_::instance().flip();
+            }
             if (i == 10 || i == starts)
                 std::fprintf(f, "VmRSS after %d starts: %ld kB\n", i, residentKb());
         }
@@ -98,7 +145,7 @@ bool number(const char* text, long lo, long hi, long& out) {
 int main(int argc, char** argv) {
     Job job;
     job.command = "starhop-solver";
-    for (int i = 1; i + 1 < argc; ++i)
+    for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "-v") != 0) job.command += std::string(" ") + argv[i];
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
@@ -115,13 +162,16 @@ int main(int argc, char** argv) {
             job.level = static_cast<int>(v);
         } else if (a == "--beam") {
             need(1, 100000);
-            job.settings.beam = static_cast<int>(v);
+            job.options.beam = static_cast<int>(v);
         } else if (a == "--max-passes") {
             need(100, 1000000);
-            job.settings.maxPasses = static_cast<std::int32_t>(v);
+            job.options.maxPasses = static_cast<std::int32_t>(v);
         } else if (a == "--wait") {
             need(60, 100000);
-            job.settings.wait = static_cast<std::int32_t>(v);
+            job.options.wait = static_cast<std::int32_t>(v);
+        } else if (a == "--time-limit") {
+            need(1, 100000);
+            job.options.timeLimit = static_cast<double>(v);
         } else if (a == "--starts") {
             need(10, 100000);
             job.starts = static_cast<int>(v);
@@ -136,7 +186,7 @@ int main(int argc, char** argv) {
             while (at < bandList.size()) {
                 std::size_t comma = bandList.find(',', at);
                 if (comma == std::string::npos) comma = bandList.size();
-                solver::Settings::Area area;
+                game::SolverOptions::Area area;
                 char tail = 0;
                 const std::string item = bandList.substr(at, comma - at);
                 const int got = std::sscanf(item.c_str(), "%d-%d/%d-%d%c", &area.top, &area.bottom,
@@ -144,15 +194,14 @@ int main(int argc, char** argv) {
                 if ((got != 2 && got != 4) || area.top < 0 || area.bottom > 31 ||
                     area.top > area.bottom || area.left < 0 || area.right > 31 ||
                     area.left > area.right) {
-                    std::fprintf(stderr, "starhop-solver: --bands: bad band '%s'\n",
-                                 bandList.substr(at, comma - at).c_str());
+                    std::fprintf(stderr, "starhop-solver: --bands: bad band '%s'\n", item.c_str());
                     return 2;
                 }
-                job.settings.bands.push_back(area);
+                job.options.bands.push_back(area);
                 at = comma + 1;
             }
         } else if (a == "-v") {
-            job.settings.verbose = true;
+            job.options.report = say;
         } else if (a.size() > 1 && a[0] == '-') {
             std::fprintf(stderr, "starhop-solver: unknown option %s\n%s", a.c_str(), kUsage);
             return 2;
@@ -164,8 +213,8 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stderr);
         return 2;
     }
-    // Errors land in the log (stdout.txt) through the entry handler; say where to look.
-    const int status = game::runHeadless(job, job.level);
-    if (status != 0) std::fprintf(stderr, "starhop-solver: failed, see stdout.txt\n");
-    return status;
+    if (!job.options.bands.empty() && job.options.beam == 0) job.options.beam = 48;
+    // An error reaches the entry handler, which logs it and prints it on the terminal.
+    const int status = game::runHeadless(job);
+    return status != 0 ? status : job.status;
 }
