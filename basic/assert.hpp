@@ -57,4 +57,4 @@ namespace basic {
 /// Throws what BASIC_INDEX_ERROR throws: std::out_of_range with sourcePath(file), line and
 /// `what`.
 [[noreturn]] void indexError(const char* file, int line, const std::string& what);
-}
+}  // namespace basic

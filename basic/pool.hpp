@@ -58,6 +58,7 @@ class Pool {
         resize(size);
         doNew_ = doNew;
     }
+    /// Destroys the free objects; those handed out are their holders'.
     virtual ~Pool() = default;
 
     /// Hands out a free object: last in, first out, so the object released most recently

@@ -32,7 +32,9 @@ class Singleton {
     /// Whether the one instance exists now.
     static bool exists() { return instance_ != nullptr; }
 
+    /// Not copyable: there is one instance.
     Singleton(const Singleton&) = delete;
+    /// Not copyable: there is one instance.
     Singleton& operator=(const Singleton&) = delete;
 
   protected:
@@ -69,7 +71,9 @@ class SingletonOwner {
         object_.reset();
         Singleton<T>::instance_ = nullptr;
     }
+    /// Not copyable: it owns the one instance.
     SingletonOwner(const SingletonOwner&) = delete;
+    /// Not copyable: it owns the one instance.
     SingletonOwner& operator=(const SingletonOwner&) = delete;
 
   private:

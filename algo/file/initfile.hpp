@@ -39,7 +39,9 @@ class InitFile {
 
     /// An empty map and no file name.
     InitFile() = default;
+    /// Not copyable: two objects would save over each other.
     InitFile(const InitFile&) = delete;
+    /// Not copyable: two objects would save over each other.
     InitFile& operator=(const InitFile&) = delete;
     /// Saves; a failure (a file that cannot be written, or no name because load was never
     /// called) is logged as "InitFile: settings not saved: " + the reason, never thrown.

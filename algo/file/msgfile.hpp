@@ -23,6 +23,7 @@ class MsgFile {
     /// The lines of one block, in file order.
     using Lines = std::vector<std::string>;
 
+    /// Frees the lines: references from get() end with the object.
     virtual ~MsgFile() = default;
 
     /// Writes each block as "[name]" and its lines as " [i] = line" to standard output (the

@@ -24,6 +24,7 @@ namespace algo {
 /// @endcode
 class Actor {
   public:
+    /// Actors are destroyed only with their class's pool and table, at the program's end.
     virtual ~Actor() = default;
     /// (Re)starts a life with the map given to create; fields it does not set keep the
     /// previous life's values.

@@ -92,7 +92,9 @@ class MicroThread {
     /// Gives the stack area up. A task dropped while parked is abandoned with its stack:
     /// nothing on that stack is unwound (start it again first to unwind it).
     ~MicroThread();
+    /// Not copyable: the task owns its stack, and its body runs on it.
     MicroThread(const MicroThread&) = delete;
+    /// Not copyable: the task owns its stack, and its body runs on it.
     MicroThread& operator=(const MicroThread&) = delete;
 
     /// Sets the task up and runs it until its first yield or its end. A size of 0 keeps the

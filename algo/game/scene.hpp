@@ -23,6 +23,7 @@ namespace algo {
 /// @endcode
 class Scene {
   public:
+    /// The program owns its scenes: the stack never destroys one.
     virtual ~Scene() = default;
     /// The scene comes to the top: set by change, pushed, swapped in by replace, or uncovered
     /// by pop; `args` is the map given to that call.

@@ -26,6 +26,7 @@ namespace algo {
 /// @endcode
 class Sprite {
   public:
+    /// Frees nothing: the texture is borrowed.
     virtual ~Sprite() = default;
 
     /// Where the sprite is, in screen pixels; draw puts the picture's top-left corner at pos

@@ -45,6 +45,7 @@ class EasyInput_ : public basic::Singleton<EasyInput_> {
 
     /// Claims the first free joystick (if any), logs its button count, binds the default keys.
     EasyInput_();
+    /// Destroyed by the easyinput module's end; closes its joystick.
     virtual ~EasyInput_() = default;
 
     /// Cursor keys for the directions, Z X C V for buttons 0 to 3; the other buttons' keys

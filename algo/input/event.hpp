@@ -90,6 +90,7 @@ class EventControl_ : public basic::Singleton<EventControl_> {
     /// Highest event type a handler may be set for.
     static constexpr std::uint32_t kMaxEventType = 32;
 
+    /// Destroyed by the event module's end; the delegates' objects are not its to free.
     virtual ~EventControl_() = default;
 
     /// The handler receives every event of these SDL event types (SDL_KEYDOWN, ...), in queue

@@ -95,7 +95,9 @@ class JoyStick {
     JoyStick();
     /// Closes the device and removes the updater.
     virtual ~JoyStick();
+    /// Not copyable: the object holds its device.
     JoyStick(const JoyStick&) = delete;
+    /// Not copyable: the object holds its device.
     JoyStick& operator=(const JoyStick&) = delete;
 
     /// Adds the motion of every trackball since the last call to its totals (wrapping at the

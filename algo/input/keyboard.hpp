@@ -26,6 +26,7 @@ inline constexpr std::uint32_t kKeyCount = 323;
 /// @endcode
 class KeyBoard_ : public basic::Singleton<KeyBoard_> {
   public:
+    /// Destroyed by the keyboard module's end.
     virtual ~KeyBoard_() = default;
 
     /// Down in this pass's snapshot and up in the previous one. Every key is an SDL key code

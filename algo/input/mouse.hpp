@@ -23,6 +23,7 @@ namespace algo {
 /// @endcode
 class Mouse_ : public basic::Singleton<Mouse_> {
   public:
+    /// Destroyed by the mouse module's end.
     virtual ~Mouse_() = default;
 
     /// The pointer's x in this pass's snapshot (0 before the first).

@@ -19,6 +19,7 @@ namespace algo {
 /// @endcode
 class SoundBase {
   public:
+    /// Music and Sound leave Audio_'s registry when destroyed.
     virtual ~SoundBase() = default;
     /// Reads and decodes the file, when not loaded yet.
     virtual void load() = 0;
@@ -122,6 +123,7 @@ class Audio_ : public basic::Singleton<Audio_> {
     virtual ~Audio_();
 
   private:
+    /// The audio module's start makes the one Audio_; nothing else may.
     template <class U, class... Args>
     friend class basic::SingletonOwner;
     Audio_() = default;

@@ -30,7 +30,9 @@ class Music : public SoundBase {
     Music(const std::string& path, bool loadNow);
     /// Frees (a failure is logged, not thrown) and leaves the registry.
     ~Music() override;
+    /// Not copyable: the object owns its data and its place in the registry.
     Music(const Music&) = delete;
+    /// Not copyable: the object owns its data and its place in the registry.
     Music& operator=(const Music&) = delete;
 
     /// Reads the file through the resource reader (whose errors pass through), unless loaded

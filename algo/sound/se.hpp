@@ -27,7 +27,9 @@ class Sound : public SoundBase {
     Sound(const std::string& path, bool loadNow);
     /// Frees (a failure is logged, not thrown) and leaves the registry.
     ~Sound() override;
+    /// Not copyable: the object owns its data and its place in the registry.
     Sound(const Sound&) = delete;
+    /// Not copyable: the object owns its data and its place in the registry.
     Sound& operator=(const Sound&) = delete;
 
     /// Reads the file through the resource reader (whose errors pass through) and decodes it

@@ -71,7 +71,9 @@ class Font {
     Font() = default;
     /// Closes the font.
     virtual ~Font();
+    /// Not copyable: the font owns its handle and bytes.
     Font(const Font&) = delete;
+    /// Not copyable: the font owns its handle and bytes.
     Font& operator=(const Font&) = delete;
 
     /// Opens the font at `path` from the game data (see algo::read, whose errors it lets
@@ -133,6 +135,7 @@ class Font {
 /// @endcode
 class CharList {
   public:
+    /// Frees nothing: the textures are borrowed.
     virtual ~CharList() = default;
     /// One picture per byte of `text`, the first with its top-left at (x, y) in dst's pixels,
     /// each next one further right by the width of the one before. A character without a

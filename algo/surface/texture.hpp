@@ -42,7 +42,9 @@ class Texture {
     /// Frees the surface held, then takes the other's surface and path; the other is left
     /// empty.
     Texture& operator=(Texture&& other) noexcept;
+    /// Not copyable: a texture owns its surface (move it instead).
     Texture(const Texture&) = delete;
+    /// Not copyable: a texture owns its surface (move it instead).
     Texture& operator=(const Texture&) = delete;
 
     /// Frees the held surface, then owns `s` (may be null) and forgets the file's name.

@@ -31,7 +31,9 @@ class Engine {
     /// Runs the end routines in reverse order. An end routine that throws is reported like a
     /// failed start and the others still run.
     ~Engine();
+    /// Not copyable: there is one engine at a time.
     Engine(const Engine&) = delete;
+    /// Not copyable: there is one engine at a time.
     Engine& operator=(const Engine&) = delete;
 
   private:

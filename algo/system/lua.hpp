@@ -62,7 +62,9 @@ class Lua {
     Lua() = default;
     /// Closes the state it was given.
     virtual ~Lua();
+    /// Not copyable: the object owns its state.
     Lua(const Lua&) = delete;
+    /// Not copyable: the object owns its state.
     Lua& operator=(const Lua&) = delete;
 
     /// Runs the source once, as a chunk named by its own text; does nothing when it has run
