@@ -56,8 +56,8 @@ class Audio_ : public basic::Singleton<Audio_> {
     /// 33075, 40000, 44100 or 48000), `format` one of AUDIO_U8, AUDIO_S8, AUDIO_U16LSB,
     /// AUDIO_S16LSB, AUDIO_U16MSB, AUDIO_S16MSB (from SDL.h), `channels` 1 (mono) or 2
     /// (stereo), `chunksize` samples mixed at a time (1024, say: more is steadier and later).
-    /// Other values are an AssertError. An open device is closed first (every sound's data is
-    /// freed). A device that will not open is no error: the log says
+    /// Another frequency, format or channel count is an AssertError. An open device is closed
+    /// first (every sound's data is freed). A device that will not open is no error: the log says
     /// "audio device not opened, running without sound: " and SDL's reason, and the game runs
     /// silent (every sound operation does nothing).
     virtual void open(int frequency, std::uint16_t format, int channels, int chunksize);
