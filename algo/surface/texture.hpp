@@ -90,7 +90,7 @@ class Texture {
     /// "error SDL_BlitSurface" when either texture is empty (the reason says which: "nothing
     /// to draw" or "nowhere to draw") or SDL fails.
     virtual void draw(const SDL_Rect* srcRect, Texture& dst, std::int16_t x, std::int16_t y);
-    /// draw the other way round: src onto this. A picture in this surface's own format without
+    /// The other way round from draw: src onto this. A picture in this surface's own format without
     /// alpha (after toDisplayFormat, say) is copied here directly, byte for byte as SDL would
     /// copy it and far faster; others go to SDL. Errors as draw's.
     virtual void blitFrom(const SDL_Rect* srcRect, Texture& src, std::int16_t x, std::int16_t y);
@@ -113,7 +113,7 @@ class Texture {
     /// texture is empty or SDL fails.
     virtual void drawMirror(const SDL_Rect* srcRect, Texture& dst, std::int16_t x, std::int16_t y,
                             bool horizontal);
-    /// Draws onto this texture (draw, fill, the primitives) touch only the pixels inside
+    /// Limits what is drawn onto this texture (draw, fill, the primitives) to the pixels inside
     /// `rect`, in this texture's pixels and cut to the picture; null clips to the whole picture
     /// again. The rectangle is copied. Nothing happens on an empty texture; raises nothing.
     virtual void setClipRect(const SDL_Rect* rect);
