@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "game/levelfile.hpp"
 #include "tools/assetgen/font.hpp"
 #include "tools/assetgen/level.hpp"
 #include "tools/assetgen/music.hpp"
@@ -56,10 +57,9 @@ int main(int argc, char** argv) {
             }
             assetgen::writeFile(a[2], bytes);
         } else if (cmd == "level" && a.size() == 3) {
-            assetgen::writeFile(a[2], assetgen::levelToBmp(assetgen::readLevel(a[1])));
+            assetgen::writeFile(a[2], game::levelBitmap(assetgen::readLevel(a[1])));
         } else if (cmd == "unlevel" && a.size() == 2) {
-            auto text =
-                assetgen::levelToText(assetgen::levelFromBmp(assetgen::readFile(a[1]), a[1]));
+            auto text = game::levelText(game::readLevelFile(a[1]));
             std::fwrite(text.data(), 1, text.size(), stdout);
         } else if (cmd == "effect" && a.size() == 3) {
             auto samples = assetgen::renderEffect(a[1]);
