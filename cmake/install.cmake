@@ -52,6 +52,19 @@ if(STARHOP_GAME)
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps COMPONENT game)
   install(FILES ${PROJECT_BINARY_DIR}/debian/gz/starhop.6.gz
     DESTINATION ${CMAKE_INSTALL_MANDIR}/man6 COMPONENT game)
+  # The level editor, started the same way from a working directory of its own.
+  starhop_gzip(${PROJECT_SOURCE_DIR}/docs/starhop-edit.6
+    ${PROJECT_BINARY_DIR}/debian/gz/starhop-edit.6.gz)
+  list(APPEND PACKAGE_DOCS ${PROJECT_BINARY_DIR}/debian/gz/starhop-edit.6.gz)
+  install(TARGETS starhop-edit RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/starhop
+    COMPONENT game)
+  install(FILES ${PROJECT_BINARY_DIR}/edit.zip DESTINATION ${CMAKE_INSTALL_DATADIR}/starhop
+    COMPONENT game)
+  install(PROGRAMS tools/launcher/starhop-edit DESTINATION games COMPONENT game)
+  install(FILES assets/desktop/starhop-edit.desktop
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT game)
+  install(FILES ${PROJECT_BINARY_DIR}/debian/gz/starhop-edit.6.gz
+    DESTINATION ${CMAKE_INSTALL_MANDIR}/man6 COMPONENT game)
   install(FILES ${PROJECT_BINARY_DIR}/debian/copyright ${PROJECT_BINARY_DIR}/debian/gz/changelog.gz
     DESTINATION ${GAME_DOC_DIR} COMPONENT game)
 endif()
@@ -151,7 +164,10 @@ set(CPACK_DEBIAN_GAME_PACKAGE_NAME starhop)
 set(CPACK_DEBIAN_GAME_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_GAME_DESCRIPTION "Small 2D action game: a rabbit collects every star
 A rabbit walks and jumps through eight tile levels, collects every star and
-keeps clear of deadly tiles. The clear screen grades the total time.")
+keeps clear of deadly tiles. The clear screen grades the total time.
+.
+The package has the level editor, starhop-edit, too: draw a level, test-play
+it and check that a route takes every star.")
 # Runtime dependencies come from the libraries the executable really links against.
 set(CPACK_DEBIAN_GAME_PACKAGE_SHLIBDEPS ON)
 

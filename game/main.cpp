@@ -134,10 +134,7 @@ void presetSdl(const Options& options) {
     algo::joystick::preferGameControllers();
 }
 
-namespace {
-
-// Picks the window's scale and logs it, before the window opens.
-void scaleWindow(const Options& options, bool full) {
+void scaleWindow(const Options& options, bool full, int width, int height) {
     if (full) {
         algo::log("Window scale: none, full screen");
         return;
@@ -147,7 +144,7 @@ void scaleWindow(const Options& options, bool full) {
     if (scale == 0) {
         int w = 0, h = 0;
         if (algo::display::desktopSize(w, h)) {
-            scale = algo::display::fittingScale(kScreenSize, kScreenSize, w, h, kMaxScale);
+            scale = algo::display::fittingScale(width, height, w, h, kMaxScale);
             why = "desktop " + std::to_string(w) + " x " + std::to_string(h);
         } else {
             scale = 1;
@@ -163,7 +160,6 @@ void scaleWindow(const Options& options, bool full) {
     }
 }
 
-// Keys that work in every scene.
 void globalKeys() {
     if (algo::KeyBoard_::instance().isPush(SDLK_m)) {
         auto& audio = algo::Audio_::instance();
@@ -171,21 +167,23 @@ void globalKeys() {
     }
 }
 
-}  // namespace
+void loadSounds() {
+    gSoundTable.clear();
+    for (const char* key : kSoundKeys)
+        gSoundTable[key] = std::make_unique<algo::Sound>(std::string("data/") + key + ".wav", true);
+}
 
 int runGame(const Options& options) {
     BASIC_ASSERT(options.screen != Screen::Ask,
                  "the screen question is answered before the engine starts");
     const bool full = options.screen == Screen::FullScreen;
     auto& display = algo::Display_::instance();
-    scaleWindow(options, full);
+    scaleWindow(options, full, kScreenSize, kScreenSize);
     display.setVideoMode(kScreenSize, kScreenSize, 16, full);
     algo::setFPS(60);
     algo::Audio_::instance().open(22050, AUDIO_S16LSB, 2, 1024);
 
-    gSoundTable.clear();
-    for (const char* key : kSoundKeys)
-        gSoundTable[key] = std::make_unique<algo::Sound>(std::string("data/") + key + ".wav", true);
+    loadSounds();
 
     SceneGame_::instance().setPauseOnFocusLoss(options.pauseOnFocusLoss);
     auto& scenes = algo::SceneControl_::instance();

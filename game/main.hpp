@@ -28,6 +28,17 @@ class PassObserver {
 // environment has no say.
 void presetSdl(const Options& options);
 
+// Sets the window's scale before the window of `width` x `height` opens, and logs it:
+// options.scale, or the largest that fits the desktop; nothing full screen. The editor's
+// window is scaled as the game's.
+void scaleWindow(const Options& options, bool full, int width, int height);
+
+// Fills soundTable with the six effects (the audio device open first, or they stay unloaded).
+void loadSounds();
+
+// Keys that work in every scene of the game: M mutes and unmutes.
+void globalKeys();
+
 // Logs the build number and runs the game inside the entry handler: 0 after a quit,
 // 1 after an error (logged as "[class] text").
 int entry(const Options& options);

@@ -2,14 +2,12 @@
 
 #include <algorithm>
 
-#include "algo/game/scene.hpp"
 #include "algo/input/easyinput.hpp"
 #include "algo/surface/display.hpp"
 #include "algo/surface/texture.hpp"
 #include "game/lifeball.hpp"
 #include "game/main.hpp"
 #include "game/scenegame.hpp"
-#include "game/scenegameover.hpp"
 
 namespace game {
 
@@ -166,7 +164,7 @@ void Rabbit::end() {
         argsOf(color_, left_, map_, whole(pos_.x), whole(pos_.y), whole(vel_.x), whole(vel_.y));
     DeadRabbit::create(args);
     if (color_ == 2) {
-        algo::SceneControl_::instance().replace(SceneGameOver_::instance(), {});
+        SceneGame_::instance().gameOver();
         return;
     }
     args = argsOf(color_ + 1, startLeft_, map_, startX_, startY_, 0, 0);

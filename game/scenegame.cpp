@@ -16,6 +16,7 @@
 #include "game/main.hpp"
 #include "game/rabbit.hpp"
 #include "game/sceneclear.hpp"
+#include "game/scenegameover.hpp"
 
 namespace game {
 
@@ -56,7 +57,8 @@ void SceneGame_::resume() {
 }
 
 void SceneGame_::init(const basic::Args& args) {
-    begin(args, nullptr, false);
+    auto grid = args.find("grid");
+    begin(args, grid == args.end() ? nullptr : grid->second.unpack<const Grid*>(), false);
 }
 
 void SceneGame_::initGrid(const Grid& grid, const basic::Args& args, bool quiet) {
@@ -126,6 +128,10 @@ void SceneGame_::advance() {
                 if (cell == kSolidVanishing || cell == kDeadlyVanishing) cell = kEmpty;
         rest_ -= 1;
     } else if (rest_ <= -kCountdown) {
+        if (end_) {
+            end_->playEnded(true);
+            return;
+        }
         auto& scenes = algo::SceneControl_::instance();
         // Through the resource reader, so levels packed in data.zip count as well.
         if (algo::exists(levelPath(level_ + 1)))
@@ -140,12 +146,20 @@ void SceneGame_::advance() {
     LifeBall::updateAll();
 }
 
-void SceneGame_::drawTiles(algo::Texture& target, int fromColumn, int toColumn, int fromRow,
-                           int toRow) {
+void SceneGame_::gameOver() {
+    if (end_) {
+        end_->playEnded(false);
+        return;
+    }
+    algo::SceneControl_::instance().replace(SceneGameOver_::instance(), {});
+}
+
+void drawGridTiles(const Grid& grid, algo::Texture& target, int fromColumn, int toColumn,
+                   int fromRow, int toRow) {
     auto& tiles = mapTexture();
     for (int a = fromRow; a <= toRow; ++a) {
         for (int b = fromColumn; b <= toColumn; ++b) {
-            const int t = map_[b][a];
+            const int t = grid[b][a];
             SDL_Rect src{static_cast<Sint16>((t % 4) * 16), static_cast<Sint16>((t / 4) * 16), 16,
                          16};
             tiles.draw(&src, target, static_cast<std::int16_t>(16 + 15 * b),
@@ -166,7 +180,7 @@ bool SceneGame_::refreshLayer(algo::Texture& screen) {
             if (!sheet->sameFormat(screen)) sheet->toDisplayFormat();
         layer_.create(screen.width(), screen.height());
         layer_.fill(255, 255, 255);
-        drawTiles(layer_, 0, kGridSize - 1, 0, kGridSize - 1);
+        drawGridTiles(map_, layer_);
         shown_ = map_;
         layerValid_ = true;
         return true;
@@ -181,8 +195,8 @@ bool SceneGame_::refreshLayer(algo::Texture& screen) {
                           16};
             layer_.setClipRect(&cell);
             layer_.fill(255, 255, 255);
-            drawTiles(layer_, std::max(b - 1, 0), std::min(b + 1, kGridSize - 1),
-                      std::max(a - 1, 0), std::min(a + 1, kGridSize - 1));
+            drawGridTiles(map_, layer_, std::max(b - 1, 0), std::min(b + 1, kGridSize - 1),
+                          std::max(a - 1, 0), std::min(a + 1, kGridSize - 1));
             layer_.setClipRect(nullptr);
         }
     }
@@ -203,7 +217,7 @@ void SceneGame_::draw() {
 void SceneGame_::drawPlain() {
     auto& d = algo::Display_::instance();
     d.fill(255, 255, 255);
-    drawTiles(d, 0, kGridSize - 1, 0, kGridSize - 1);
+    drawGridTiles(map_, d);
     drawOver(d);
 }
 

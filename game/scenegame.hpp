@@ -18,8 +18,26 @@ namespace game {
 // Time is counted in update passes and shown as seconds, here and on the clear screen.
 inline constexpr double kSecondsPerPass = 1.0 / 60;
 
+// Paints the cells of `grid` in the given columns and rows from mapTexture onto `target` as
+// play draws them: cell (c, r) at (16 + 15c, 16 + 15r), row by row, each tile overlapping its
+// left and upper neighbours by a pixel. The editor draws its levels with it too.
+void drawGridTiles(const Grid& grid, algo::Texture& target, int fromColumn = 0,
+                   int toColumn = kGridSize - 1, int fromRow = 0, int toRow = kGridSize - 1);
+
+// Where a level played for someone else ends (the editor's test play): told in place of the
+// switch to the next level or the clear screen, and of the game over. The play scene stays
+// on top; the owner moves the scene stack after the update that told it.
+class PlayEnd {
+  public:
+    virtual ~PlayEnd() = default;
+    // `cleared`: the curtain is over; otherwise the last rabbit died.
+    virtual void playEnded(bool cleared) = 0;
+};
+
 class SceneGame_ : public algo::Scene, public basic::Singleton<SceneGame_> {
   public:
+    // "map" (the level number) and "time"; with "grid" (a const Grid*, read at once) the
+    // level's cells come from that grid instead of the bitmap of level "map", as initGrid.
     void init(const basic::Args& args) override;
     // init with the level's cells from `grid` (the editor's, a pack's) instead of the bitmap
     // of level "map". Quiet, it starts no music, loads no curtain picture and leaves the
@@ -55,6 +73,11 @@ class SceneGame_ : public algo::Scene, public basic::Singleton<SceneGame_> {
     void resume();
     void setPauseOnFocusLoss(bool on) { pauseOnFocusLoss_ = on; }
 
+    // Null (the game): a level goes on to the next one, the clear screen or the game over.
+    void setPlayEnd(PlayEnd* end) { end_ = end; }
+    // The last rabbit is lost: the game-over scene, or the PlayEnd's word.
+    void gameOver();
+
     ~SceneGame_();
 
   private:
@@ -63,7 +86,6 @@ class SceneGame_ : public algo::Scene, public basic::Singleton<SceneGame_> {
     SceneGame_();
 
     void begin(const basic::Args& args, const Grid* grid, bool quiet);
-    void drawTiles(algo::Texture& target, int fromColumn, int toColumn, int fromRow, int toRow);
     // Brings the layer up to the grid: whole when it is new or the screen changed (the keyed
     // sheets then take the screen's format too), otherwise only the cells whose code differs
     // from the one it shows.
@@ -87,6 +109,7 @@ class SceneGame_ : public algo::Scene, public basic::Singleton<SceneGame_> {
     bool padStart_ = false;  // Start held in the previous update
     // The running level's music; released when the next level starts its own.
     std::unique_ptr<algo::Music> music_;
+    PlayEnd* end_ = nullptr;
 };
 
 }  // namespace game

@@ -57,7 +57,9 @@ dpkg-deb -x "$deb" "$root"
 for f in usr/games/starhop usr/libexec/starhop/starhop usr/share/starhop/data.zip \
          usr/share/applications/starhop.desktop usr/share/icons/hicolor/scalable/apps/starhop.svg \
          usr/share/man/man6/starhop.6.gz usr/share/doc/starhop/copyright \
-         usr/share/doc/starhop/changelog.gz; do
+         usr/share/doc/starhop/changelog.gz usr/games/starhop-edit \
+         usr/libexec/starhop/starhop-edit usr/share/starhop/edit.zip \
+         usr/share/applications/starhop-edit.desktop usr/share/man/man6/starhop-edit.6.gz; do
   [ -e "$root/$f" ] || { echo "not installed: $f"; exit 1; }
 done
 
@@ -76,3 +78,20 @@ head -n1 "$log" | grep -qx 'ログ開始' || { echo "log does not start with its
 tail -n1 "$log" | grep -qx 'ログ終了' || { echo "log does not end with its end line"; cat "$log"; exit 1; }
 grep -q 'B/N: 302' "$log" || { echo "no build number in the log"; exit 1; }
 echo "installed game ran and quit cleanly"
+
+# The editor from the launcher, started elsewhere with a relative level path: it runs in its own
+# working directory, and the path still means the file beside where it was started.
+export XDG_CONFIG_HOME=$work/config
+mkdir -p "$work/mine/levels"
+cp "$here/../../assets/levels/map1.txt" "$work/mine/levels/first.txt"
+status=0
+(cd "$work/mine" && xvfb-run -a -s "-screen 0 1024x768x24" "$here/escape.sh" \
+  "$root/usr/games/starhop-edit" --scale 1 levels/first.txt) || status=$?
+[ "$status" -eq 0 ] || { echo "the installed editor: exit status $status"; exit 1; }
+log=$XDG_STATE_HOME/starhop/edit/stdout.txt
+[ -f "$log" ] || { echo "no editor log in its per-user directory"; exit 1; }
+[ -L "$XDG_STATE_HOME/starhop/edit/edit.zip" ] || { echo "edit.zip not linked"; exit 1; }
+grep -q 'edit: Opened first.txt' "$log" || { echo "the level was not opened"; cat "$log"; exit 1; }
+grep -qF "file	= $work/mine/levels/first.txt" "$XDG_CONFIG_HOME/starhop/editor.ini" ||
+  { echo "the preferences do not hold the level's path"; exit 1; }
+echo "installed editor ran and quit cleanly"
