@@ -88,9 +88,9 @@ LevelPack LevelPack::open(const std::string& given) {
             throw PackError(path + ": " + std::to_string(st.st_size) +
                             " bytes, more than a pack may have (256 MiB)");
         if (fs::is_directory(pack.base_))
-            throw PackError(path + ": the folder " + pack.base_ +
-                            " beside it would be read instead of the archive: move or rename "
-                            "one of them");
+            throw PackError(path + ": a folder of its name (" + pack.base_ +
+                            ") stands beside it and would be read instead of the archive: move "
+                            "or rename one of them");
         try {
             for (std::string& name : algo::archiveMembers(path)) {
                 const std::size_t slash = name.rfind('/');
