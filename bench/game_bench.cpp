@@ -34,6 +34,7 @@
 #include "basic/element.hpp"
 #include "bench/support/alloc_count.hpp"
 #include "bench/support/bandwidth.hpp"
+#include "bench/support/console.hpp"
 #include "game/headless.hpp"
 #include "game/main.hpp"
 #include "game/replayscript.hpp"
@@ -501,13 +502,7 @@ struct Bench : game::PassObserver {
         if (pass == 0) return true;  // the title's first pass
         gKeys = algo::keyboard::scriptedKeys();
         const WholeGame whole = wholeGame();
-        benchmark::Initialize(&argc, argv);
-        std::ofstream terminal("/dev/fd/" + std::to_string(gOutFd));
-        benchmark::ConsoleReporter reporter;
-        reporter.SetOutputStream(&terminal);
-        reporter.SetErrorStream(&terminal);
-        benchmark::RunSpecifiedBenchmarks(&reporter);
-        benchmark::Shutdown();
+        bench::runBenchmarksTo(gOutFd, argc, argv);
         playFigures(whole);
         soak();
         std::fprintf(gOut, "peak resident memory: %ld kB (now %ld kB)\n", statusKb("VmHWM:"),

@@ -12,13 +12,13 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "algo/input/easyinput.hpp"
 #include "basic/element.hpp"
+#include "bench/support/console.hpp"
 #include "game/headless.hpp"
 #include "game/level.hpp"
 #include "game/main.hpp"
@@ -186,14 +186,7 @@ struct Bench : game::PassObserver {
             std::int32_t x = 0, y = 0;
             game::loadLevel(game::levelPath(n), gGrids[n - 1], x, y);
         }
-        benchmark::Initialize(&argc, argv);
-        std::ofstream terminal("/dev/fd/" + std::to_string(gOutFd));
-        benchmark::ConsoleReporter reporter;
-        reporter.SetOutputStream(&terminal);
-        reporter.SetErrorStream(&terminal);
-        benchmark::RunSpecifiedBenchmarks(&reporter);
-        benchmark::Shutdown();
-        terminal.flush();  // before the figures, which go out another way
+        bench::runBenchmarksTo(gOutFd, argc, argv);
         if (!gSteps.empty()) figures();
         return false;
     }

@@ -8,13 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
-#include <new>
 #include <span>
 #include <string>
 #include <utility>
@@ -26,6 +23,7 @@
 #include "algo/surface/display.hpp"
 #include "algo/surface/texture.hpp"
 #include "algo/timer/fps.hpp"
+#include "bench/support/alloc_count.hpp"
 #include "game/main.hpp"
 #include "game/rabbit.hpp"
 #include "game/replayscript.hpp"
@@ -33,30 +31,6 @@
 #include "game/scenegame.hpp"
 #include "game/scenegameover.hpp"
 #include "tests/support/testenv.hpp"
-
-// Every global operator new of this program, counted.
-std::atomic<long> gAllocations{0};
-
-void* operator new(std::size_t n) {
-    gAllocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(n ? n : 1)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t n) {
-    return operator new(n);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace {
 
@@ -169,11 +143,11 @@ struct SteadyWalk : game::PassObserver {
         std::ranges::fill(keys, 0);
         keys[(pass / 90) % 2 ? SDLK_LEFT : SDLK_RIGHT] = 1;
         keys[SDLK_x] = pass % 45 < 10;
-        before = gAllocations.load();
+        before = bench::allocationCount();
         return true;
     }
     void afterPass(bool) override {
-        const long made = gAllocations.load() - before;
+        const long made = bench::allocationCount() - before;
         if (pass > kWarmUp) allocations += made;
         if (&algo::SceneControl_::instance().current() != &game::SceneGame_::instance())
             leftPlay = true;

@@ -38,7 +38,9 @@ if(found)
 endif()
 
 # Every play frame of a long run against the plain tile-by-tile drawing.
-starhop_gtest(frames_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/frames_test.cpp GAME TIMEOUT 900)
+# Every global operator new of the program is counted, as game_bench counts them.
+starhop_gtest(frames_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/frames_test.cpp
+  ${PROJECT_SOURCE_DIR}/bench/support/alloc_count.cpp GAME TIMEOUT 900)
 if(TARGET frames_test)
   add_dependencies(frames_test data)
 endif()
