@@ -77,6 +77,22 @@ std::string proofVerdict(const game::LevelPack& pack, int n, bool& failed) {
 
 }  // namespace
 
+LevelCheck checkLevelOf(const game::LevelPack& pack, int n, double timeLimit, Terminal& terminal) {
+    const auto start = Clock::now();
+    LevelCheck c;
+    const game::Grid& grid = pack.level(n);
+    std::int32_t x = 0, y = 0;
+    c.stars = game::scanLevel(grid, x, y);
+    c.problems = game::checkLevel(grid);
+    if (c.problems.empty()) {
+        c.route = search(grid, timeLimit, "level " + std::to_string(n), terminal);
+        c.searched = true;
+    }
+    c.proof = proofVerdict(pack, n, c.proofFailed);
+    c.seconds = since(start);
+    return c;
+}
+
 int checkPack(const game::LevelPack& pack, double timeLimit, Terminal& terminal) {
     terminal.line("checking " + pack.path() + ": " + plural(pack.count(), "level", "levels") +
                   ", at most " + fixed(timeLimit, 0) + " s of search each");
@@ -84,33 +100,25 @@ int checkPack(const game::LevelPack& pack, double timeLimit, Terminal& terminal)
                   column("time", 9, true) + "proof");
     int broken = 0, unsolved = 0, proofsFailed = 0, proofs = 0;
     for (int n = 1; n <= pack.count(); ++n) {
-        const auto start = Clock::now();
-        const game::Grid& grid = pack.level(n);
-        std::int32_t x = 0, y = 0;
-        const int stars = game::scanLevel(grid, x, y);
-        const std::vector<game::LevelProblem> problems = game::checkLevel(grid);
+        const LevelCheck c = checkLevelOf(pack, n, timeLimit, terminal);
         std::string route;
-        if (!problems.empty()) {
-            route = "not searched: " + plural(static_cast<long>(problems.size()), "rule", "rules") +
-                    " broken";
+        if (!c.searched) {
+            route =
+                "not searched: " + plural(static_cast<long>(c.problems.size()), "rule", "rules") +
+                " broken";
             ++broken;
+        } else if (c.route.found) {
+            route = "found in " + std::to_string(c.route.lastStarPass) + " passes";
         } else {
-            const game::SolverResult r =
-                search(grid, timeLimit, "level " + std::to_string(n), terminal);
-            if (r.found) {
-                route = "found in " + std::to_string(r.lastStarPass) + " passes";
-            } else {
-                route = "no route found in " + fixed(timeLimit, 0) + " seconds";
-                ++unsolved;
-            }
+            route = "no route found in " + fixed(timeLimit, 0) + " seconds";
+            ++unsolved;
         }
-        bool failed = false;
-        const std::string proof = proofVerdict(pack, n, failed);
-        proofs += proof != "none";
-        proofsFailed += failed;
-        terminal.line(column(std::to_string(n), 6, true) + column(std::to_string(stars), 6, true) +
-                      column(route, 34) + column(fixed(since(start), 1) + " s", 9, true) + proof);
-        for (const game::LevelProblem& p : problems)
+        proofs += c.proof != "none";
+        proofsFailed += c.proofFailed;
+        terminal.line(column(std::to_string(n), 6, true) +
+                      column(std::to_string(c.stars), 6, true) + column(route, 34) +
+                      column(fixed(c.seconds, 1) + " s", 9, true) + c.proof);
+        for (const game::LevelProblem& p : c.problems)
             terminal.line("              " + pack.fileName(game::packLevelName(n)) + ": " +
                           p.text());
     }

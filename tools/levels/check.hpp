@@ -3,11 +3,29 @@
 // pack the game has opened. Run from the game's first pass (the engine, the game's module
 // start and the pack in place).
 #include <string>
+#include <vector>
 
+#include "game/levelcheck.hpp"
 #include "game/levelpack.hpp"
+#include "game/solver.hpp"
 #include "tools/levels/terminal.hpp"
 
 namespace levels {
+
+// What the check found on one level.
+struct LevelCheck {
+    int stars = 0;
+    std::vector<game::LevelProblem> problems;  // the hard rules broken; no search then
+    bool searched = false;
+    game::SolverResult route;  // when searched
+    std::string proof;         // what its proof did: "none", "clears the level in N passes", ...
+    bool proofFailed = false;
+    double seconds = 0;  // the whole check of the level, wall time
+};
+
+// The check of level n: the hard rules, a route searched for at most `timeLimit` seconds
+// (its progress on the terminal), and the level's proof replayed when the pack has one.
+LevelCheck checkLevelOf(const game::LevelPack& pack, int n, double timeLimit, Terminal& terminal);
 
 // Every level in turn: the hard rules, a route searched for at most `timeLimit` seconds, and
 // the proof beside the level replayed when there is one; a table row per level. 0 when every
