@@ -3,14 +3,12 @@
 // the same run, which is the work the check cannot do without. Median, 99th percentile and
 // worst per level and over every level's runs.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -25,7 +23,6 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kLevels = 8;
@@ -136,25 +133,12 @@ struct Bench : game::PassObserver {
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("SDL_VIDEODRIVER", "dummy", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    const fs::path build = fs::canonical("/proc/self/exe").parent_path().parent_path();
-    // A working directory of its own, with the built data beside it; the data folder is the
-    // pack.
-    const fs::path work = fs::temp_directory_path() / ("starhop-bench-" + std::to_string(getpid()));
-    fs::create_directories(work);
-    fs::create_directory_symlink(build / "data", work / "data");
-    fs::current_path(work);
-    gOutFd = dup(STDOUT_FILENO);
-    gOut = fdopen(gOutFd, "w");
-    if (!gOut) return 1;
-    std::setvbuf(gOut, nullptr, _IOLBF, 0);
-
+    // The data folder of the working directory is the pack.
+    bench::GameDir dir;
+    gOut = dir.out();
+    gOutFd = dir.outFd();
     Bench bench;
     bench.argc = argc;
     bench.argv = argv;
-    const int status = game::runHeadless(bench, 0, "data");
-    fs::current_path(work.parent_path());
-    fs::remove_all(work);
-    return status;
+    return game::runHeadless(bench, 0, "data");
 }
