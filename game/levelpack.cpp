@@ -18,6 +18,13 @@ namespace fs = std::filesystem;
 
 const char* const kTunes[2] = {"jump.ogg", "jump2.ogg"};
 
+// The reader's errors name their file in toString, the others in what().
+PackError packError(const std::exception& e) {
+    if (const auto* read = dynamic_cast<const algo::SReadException*>(&e))
+        return PackError(read->toString());
+    return PackError(e.what());
+}
+
 bool endsWith(const std::string& s, const std::string& tail) {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
@@ -53,10 +60,8 @@ std::string LevelPack::read(const std::string& member, std::uint64_t limit) cons
     try {
         const algo::Bytes bytes = algo::read(base_ + "/" + member, limit);
         return std::string(bytes.begin(), bytes.end());
-    } catch (const algo::SReadException& e) {
-        throw PackError(e.toString());
     } catch (const std::exception& e) {
-        throw PackError(e.what());
+        throw packError(e);
     }
 }
 
@@ -87,7 +92,8 @@ LevelPack LevelPack::open(const std::string& given) {
         if (static_cast<std::uint64_t>(st.st_size) > kMaxPackBytes)
             throw PackError(path + ": " + std::to_string(st.st_size) +
                             " bytes, more than a pack may have (256 MiB)");
-        if (fs::is_directory(pack.base_))
+        std::error_code ec;
+        if (fs::is_directory(pack.base_, ec))
             throw PackError(path + ": a folder of its name (" + pack.base_ +
                             ") stands beside it and would be read instead of the archive: move "
                             "or rename one of them");
@@ -100,8 +106,8 @@ LevelPack LevelPack::open(const std::string& given) {
                          name.compare(slash + 1, std::string::npos, "map1.bmp") == 0)
                     nested = name.substr(0, slash + 1);
             }
-        } catch (const algo::SReadException& e) {
-            throw PackError(e.toString());
+        } catch (const std::exception& e) {
+            throw packError(e);
         }
     } else {
         throw PackError(path + ": a level pack is a folder or a .zip archive");
