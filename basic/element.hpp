@@ -1,5 +1,6 @@
 #pragma once
-// Boxed value for loosely typed argument maps; the type is checked again on the way out.
+/// @file
+/// Boxed value for loosely typed argument maps; the type is checked again on the way out.
 #include <cstddef>
 #include <cstring>
 #include <map>
@@ -13,6 +14,8 @@
 
 namespace basic {
 
+/// The demangled name of a type ("int", "game::Grid"); the raw name when it cannot be
+/// demangled.
 std::string typeName(const std::type_info& t);
 
 /// A boxed plain value for argument maps (basic::Args): it keeps the value's type and a copy
@@ -25,8 +28,10 @@ std::string typeName(const std::type_info& t);
 /// @endcode
 class Element {
   public:
+    /// An empty element: it holds no value, and unpacking it is an AssertError.
     Element() = default;
 
+    /// An element holding a copy of `value` (a trivially copyable type only).
     template <class T>
     static Element of(const T& value) {
         Element e;
@@ -34,6 +39,8 @@ class Element {
         return e;
     }
 
+    /// Replaces what the element holds with a copy of `value` and its type. Copies made
+    /// earlier keep the old value.
     template <class T>
     void pack(const T& value) {
         static_assert(std::is_trivially_copyable_v<T>, "Element holds plain values only");
@@ -43,6 +50,9 @@ class Element {
         data_ = std::move(bytes);
     }
 
+    /// A copy of the value, asked for as the type it was packed as: any other T (also one of
+    /// the same size, such as unsigned for int) or an empty element is an AssertError
+    /// "pack時の型と違うのでunpack出来ません。(" + stored type + " -> " + T + ")".
     template <class T>
     T unpack() const {
         static_assert(std::is_trivially_copyable_v<T>, "Element holds plain values only");
@@ -53,7 +63,9 @@ class Element {
         return value;
     }
 
+    /// True while nothing has been packed.
     bool empty() const { return !data_; }
+    /// The demangled name of the packed type, "(empty)" for an empty element.
     std::string storedTypeName() const;
 
   private:
@@ -63,6 +75,7 @@ class Element {
     std::shared_ptr<const std::vector<std::byte>> data_;
 };
 
+/// The argument map that scenes' init and actors' start receive: a name to a boxed value.
 using Args = std::map<std::string, Element>;
 
 }  // namespace basic

@@ -1,5 +1,6 @@
 #pragma once
-// Recycling store of pre-made objects: actors come and go every few frames without allocating.
+/// @file
+/// Recycling store of pre-made objects: actors come and go every few frames without allocating.
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -21,11 +22,14 @@ namespace basic {
 /// @endcode
 class PoolExeption : public Error {
   public:
+    /// `message` is what(); `detail` (the class and the pool's size) is added by toString.
     explicit PoolExeption(const std::string& message, std::string detail = {})
         : Error(message), detail_(std::move(detail)) {}
+    /// The message, then ": " and the detail when there is one.
     std::string toString() const override {
         return detail_.empty() ? std::string(what()) : std::string(what()) + ": " + detail_;
     }
+    /// What toString adds to the message ("all 128 objects of Spark are in use ...").
     const std::string& detail() const { return detail_; }
 
   private:
@@ -45,15 +49,22 @@ class PoolExeption : public Error {
 template <class T>
 class Pool {
   public:
+    /// An object handed out: its holder owns it until it goes back with release().
     using Handle = std::unique_ptr<T>;
 
+    /// Makes `size` objects (default-constructed) now. With `doNew` an empty pool makes
+    /// another `size` on demand; without, get() on an empty pool raises PoolExeption.
     Pool(std::uint32_t size, bool doNew) {
         resize(size);
         doNew_ = doNew;
     }
+    /// Destroys the free objects; those handed out are their holders'.
     virtual ~Pool() = default;
 
-    // Last in, first out: the object released most recently is handed out next.
+    /// Hands out a free object: last in, first out, so the object released most recently
+    /// comes next. Allocates nothing while the pool has one. Empty: a pool that may grow
+    /// makes allocSize() new ones first (std::out_of_range when that is 0); one that may not
+    /// raises PoolExeption "pool is exhausted" and is left as it was.
     virtual Handle get() {
         if (free_.empty()) {
             if (!doNew_)
@@ -68,12 +79,16 @@ class Pool {
         return object;
     }
 
+    /// Takes an object back (it need not have come from this pool) and empties `object`. An
+    /// empty handle is an AssertError. Allocates only when the pool outgrows its capacity.
     virtual void release(Handle& object) {
         BASIC_ASSERT(object != nullptr, "release of an empty variable");
         free_.push_back(std::move(object));
         object.reset();
     }
 
+    /// Sets the number of free objects to n (making new ones or destroying the surplus) and
+    /// makes n the pool's growth step, allocSize().
     virtual void resize(std::uint32_t n) {
         free_.resize(n);
         for (auto& entry : free_)
@@ -81,7 +96,8 @@ class Pool {
         allocSize_ = n;
     }
 
-    // Visitors get a pointer to each free object; a non-zero result stops the walk.
+    /// Calls visit(T*) for each free object, next to be handed out last; a non-zero result
+    /// stops the walk and is returned (0 when the walk ends).
     template <class F>
     int forEach(F&& visit) const {
         const std::size_t n = free_.size();
@@ -89,6 +105,7 @@ class Pool {
             if (int r = visit(free_[i].get())) return r;
         return 0;
     }
+    /// forEach with the position among the free objects: visit(std::size_t, T*).
     template <class F>
     int forEachIndexed(F&& visit) const {
         const std::size_t n = free_.size();
@@ -96,12 +113,14 @@ class Pool {
             if (int r = visit(i, free_[i].get())) return r;
         return 0;
     }
+    /// forEach from the other end: the object get() hands out next comes first.
     template <class F>
     int forEachReverse(F&& visit) const {
         for (std::size_t i = free_.size(); i-- > 0;)
             if (int r = visit(free_[i].get())) return r;
         return 0;
     }
+    /// forEachReverse with the position: visit(std::size_t, T*).
     template <class F>
     int forEachReverseIndexed(F&& visit) const {
         for (std::size_t i = free_.size(); i-- > 0;)
@@ -109,10 +128,14 @@ class Pool {
         return 0;
     }
 
+    /// Whether an empty pool makes new objects instead of raising.
     bool doNew() const { return doNew_; }
+    /// How many objects the last resize asked for: the growth step of a pool that may grow.
     std::uint32_t allocSize() const { return allocSize_; }
+    /// How many free objects the pool holds now.
     std::size_t length() const { return free_.size(); }
 
+    /// Prints length, doNew and allocSize to standard output (the log while the engine runs).
     virtual void print() const {
         std::printf("length = %d\n", static_cast<int>(free_.size()));
         std::printf("doNew = %d\n", doNew_ ? 1 : 0);

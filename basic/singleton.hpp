@@ -1,5 +1,6 @@
 #pragma once
-// One instance per class, made by the start-up sequence; the getter never creates anything.
+/// @file
+/// One instance per class, made by the start-up sequence; the getter never creates anything.
 #include <memory>
 #include <typeinfo>
 
@@ -7,7 +8,8 @@
 
 namespace basic {
 
-// The assertion failure of a singleton reached while it does not exist, naming its class.
+/// Throws the AssertError of a singleton reached while it does not exist: the class's name
+/// and that singletons are reached inside the body given to algo::runProgram.
 [[noreturn]] void singletonMissing(const std::type_info& type);
 
 /// Base of the classes whose name ends in `_`: one instance, made by its module's start and
@@ -21,17 +23,24 @@ namespace basic {
 template <class T>
 class Singleton {
   public:
+    /// The one instance. While none exists (before the engine starts the module, after it
+    /// ends it) an AssertError naming the class; it never creates one.
     static T& instance() {
         if (instance_ == nullptr) singletonMissing(typeid(T));
         return *instance_;
     }
+    /// Whether the one instance exists now.
     static bool exists() { return instance_ != nullptr; }
 
+    /// Not copyable: there is one instance.
     Singleton(const Singleton&) = delete;
+    /// Not copyable: there is one instance.
     Singleton& operator=(const Singleton&) = delete;
 
   protected:
+    /// Made only as the base of the one instance, which a SingletonOwner makes.
     Singleton() = default;
+    /// Not virtual: the instance is destroyed as its own class by its SingletonOwner.
     ~Singleton() = default;
 
   private:
@@ -47,19 +56,24 @@ class Singleton {
 /// class Title_ : public algo::Scene, public basic::Singleton<Title_> { /* ... */ };
 /// basic::SingletonOwner<Title_> title;  // Title_::instance() works while it lives
 /// @endcode
-// Owns the one instance for as long as it lives; the start-up sequence holds these.
 template <class T, class... Args>
 class SingletonOwner {
   public:
+    /// Makes the instance, T(args...), and makes it the one instance() returns. A second
+    /// owner of the same T while the first lives is an AssertError "singleton created twice"
+    /// (its object is made, then destroyed again).
     explicit SingletonOwner(Args... args) : object_(new T(std::forward<Args>(args)...)) {
         BASIC_ASSERT(Singleton<T>::instance_ == nullptr, "singleton created twice");
         Singleton<T>::instance_ = object_.get();
     }
+    /// Destroys the instance; instance() raises again from then on.
     ~SingletonOwner() {
         object_.reset();
         Singleton<T>::instance_ = nullptr;
     }
+    /// Not copyable: it owns the one instance.
     SingletonOwner(const SingletonOwner&) = delete;
+    /// Not copyable: it owns the one instance.
     SingletonOwner& operator=(const SingletonOwner&) = delete;
 
   private:

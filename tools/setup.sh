@@ -11,6 +11,8 @@ STARHOP_PACKAGES=(
   # The tests and benchmarks (./check requires them all).
   googletest libgtest-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick fonts-dejavu-core zip python3 dpkg-dev file lintian
+  # The API reference, checked for undocumented members (the api_reference test).
+  doxygen
 )
 
 starhop_install_deps() {

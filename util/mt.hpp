@@ -1,7 +1,14 @@
 #pragma once
-// MT19937, one generator for the whole process (the archive reader's key stream).
+/// @file
+/// MT19937, one generator for the whole process (the archive reader's key stream).
 #include <cstdint>
 
+/// @namespace util
+/// Generic helpers beside the engine.
+
+/// The process-wide MT19937 generator: the reference sequence for a seed, with whole and real
+/// numbers drawn from it. Not thread-safe; the engine's archive reader reseeds it when it
+/// descrambles an archive (off in the game).
 namespace util::mt {
 
 /// Restarts the one process-wide MT19937 sequence from `s`; without a seed it starts as from

@@ -1,5 +1,6 @@
 #pragma once
-// Per-user places for a program's files: saves and settings, by the XDG base directories.
+/// @file
+/// Per-user places for a program's files: saves and settings, by the XDG base directories.
 #include <filesystem>
 #include <string>
 
@@ -9,7 +10,8 @@ namespace algo {
 /// $XDG_DATA_HOME/program, or ~/.local/share/program when XDG_DATA_HOME is unset, empty or
 /// not an absolute path. Made on demand, with every missing parent (mode 0700 for new ones).
 /// `program` is one plain name (no "/", not "." or ".."; else an assertion error); a
-/// directory that cannot be made is a std::runtime_error naming it and the reason.
+/// directory that cannot be made, or no home directory to put it under, is a
+/// std::runtime_error naming it and the reason.
 ///
 /// @code
 /// std::filesystem::path best = algo::userDataDir("catch") / "best.txt";
@@ -17,7 +19,8 @@ namespace algo {
 /// @endcode
 std::filesystem::path userDataDir(const std::string& program);
 
-/// The same for settings and preferences: $XDG_CONFIG_HOME/program, or ~/.config/program.
+/// The same for settings and preferences: $XDG_CONFIG_HOME/program, or ~/.config/program,
+/// with the same rules and errors.
 ///
 /// @code
 /// algo::InitFile prefs;

@@ -1,6 +1,7 @@
 #pragma once
-// A cooperative task with a stack of its own: the body runs until it yields, and the owner
-// continues it one slice per resume or step. No scheduler, no preemption, one thread.
+/// @file
+/// A cooperative task with a stack of its own: the body runs until it yields, and the owner
+/// continues it one slice per resume or step. No scheduler, no preemption, one thread.
 #include <boost/context/detail/fcontext.hpp>
 #include <cstddef>
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include <memory>
 
 #if defined(__SANITIZE_ADDRESS__)
+/// Defined when the address sanitizer is on, so every switch tells it which stack runs.
 #define ALGO_MICROTHREAD_ASAN 1
 #elif defined(__has_feature)  // clang names it only this way
 #if __has_feature(address_sanitizer)
@@ -40,35 +42,36 @@ namespace algo {
 /// walker.task.start(algo::MicroThread::Body::bind<&Walker::script>(walker));
 /// walker.task.step();  // once per pass
 /// @endcode
-// The operations are not virtual: resume and yield must inline the switch to cost no more
-// than a bare stack switch, and nothing specialises a task. A task dropped while parked is
-// abandoned with its stack; nothing on that stack is unwound (start it again to unwind it).
 class MicroThread {
   public:
-    /// A body borrows its object: the object (or callable) must outlive the task.
+    /// What a task runs: an object and a function that calls a method of it. A body borrows
+    /// its object: the object (or callable) must outlive the task.
     ///
     /// @code
     /// auto body = algo::MicroThread::Body::bind<&Walker::script>(walker);
     /// auto again = algo::MicroThread::Body::of(lambdaKeptByTheOwner);
     /// @endcode
-    // What a task runs: an object and a function that calls a method of it.
     class Body {
       public:
+        /// No body: false, and a start with it is an AssertError.
         Body() = default;
+        /// call(object) is what the task runs.
         Body(void* object, void (*call)(void*)) : object_(object), call_(call) {}
 
-        // A method without arguments of an object that outlives the task.
+        /// A method without arguments of an object that outlives the task.
         template <auto Method, class T>
         static Body bind(T& object) {
             return Body(&object, [](void* o) { (static_cast<T*>(o)->*Method)(); });
         }
-        // Any callable object (a lambda held by the owner) that outlives the task.
+        /// Any callable object (a lambda held by the owner) that outlives the task.
         template <class F>
         static Body of(F& callable) {
             return Body(&callable, [](void* o) { (*static_cast<F*>(o))(); });
         }
 
+        /// True when there is something to run.
         explicit operator bool() const { return call_ != nullptr; }
+        /// Runs the body on the caller's stack (the task calls it on its own).
         void operator()() const { call_(object_); }
 
       private:
@@ -84,9 +87,14 @@ class MicroThread {
     /// several kilobytes) when the body throws, whatever the stack's size. Address space only.
     static constexpr std::size_t kUnwindReserve = 64 * 1024;
 
+    /// A task with no body and no stack yet: start() sets both up.
     MicroThread() = default;
+    /// Gives the stack area up. A task dropped while parked is abandoned with its stack:
+    /// nothing on that stack is unwound (start it again first to unwind it).
     ~MicroThread();
+    /// Not copyable: the task owns its stack, and its body runs on it.
     MicroThread(const MicroThread&) = delete;
+    /// Not copyable: the task owns its stack, and its body runs on it.
     MicroThread& operator=(const MicroThread&) = delete;
 
     /// Sets the task up and runs it until its first yield or its end. A size of 0 keeps the
@@ -94,29 +102,42 @@ class MicroThread {
     /// rethrown here (or from resume/step) as a basic::AssertError. On a task parked in yield
     /// it is a restart: the parked body is unwound first (its destructors run, as if its
     /// yield had thrown), then the new body begins; a body that swallows that unwinding with
-    /// catch (...) and yields again is abandoned with an assertion error.
+    /// catch (...) and yields again is abandoned with an assertion error. A null body, a size
+    /// from 1 to 255 (below kMinimumStackSize) or a call from inside the running body is an
+    /// AssertError; an area that cannot be mapped is std::bad_alloc. The stack size is in
+    /// bytes; the area is kept for later starts that fit in it.
     void start(Body body, std::uint32_t stackSize);
+    /// start(body, 0): the current stack size, 4096 bytes unless set.
     void start(Body body) { start(body, 0); }
-    /// Inside the body: back to the owner until the next resume.
+    /// Inside the body: back to the owner until the next resume. Outside the body an
+    /// AssertError ("yield called outside the body").
     void yield() {
         if (!inside_) notInside("yield");
         suspended_ = true;
         leave(false);
         if (unwinding_) throwUnwind();
     }
-    // Inside the body: yield n times (n >= 1).
+    /// Inside the body: yield n times, so the task sits out n passes of a step-per-pass owner.
+    /// n below 1 is an AssertError, as is a call outside the body.
     void wait(std::int32_t n);
-    // Owner: continue a parked task; anything else is left alone.
+    /// Owner: continue a parked task until its next yield or its end; anything else (a task
+    /// finished, never started, or running) is left alone. An error escaping the body comes
+    /// back here as an AssertError.
     void resume() {
         if (!suspended_) return;
         suspended_ = false;
         enter();
     }
+    /// True while the body is parked in yield (or wait), waiting for resume.
     bool isSuspended() const { return suspended_; }
+    /// True once the body has returned, thrown, or been unwound; start() begins it afresh.
     bool isFinished() const { return finished_; }
-    // Inside the body: bytes of the task's stack in use.
+    /// Inside the body: bytes of the task's stack in use, from its top to the caller's frame.
+    /// An AssertError outside the body.
     std::uint32_t stackUsage() const;
-    // Owner: nothing when finished, resume when parked, otherwise start the stored body.
+    /// Owner, once per pass: nothing when finished, resume when parked, otherwise start the
+    /// stored body (an AssertError for a task never started, which has none). From inside
+    /// the running body an AssertError.
     void step() {
         if (inside_) insideStep();
         if (finished_) return;
@@ -127,18 +148,21 @@ class MicroThread {
         start(body_, 0);
     }
 
+    /// The stack size in bytes that the last start used (0 before the first).
     std::uint32_t stackSize() const { return stackSize_; }
-    // Length and address of the area the sizes refer to: whole pages, so it may be longer
-    // than stackSize. Below it lie the unwinding reserve and then a page that is never
-    // accessible: a body that runs past both faults there instead of overwriting other memory.
+    /// Length in bytes of the area the sizes refer to: whole pages, so it may be longer than
+    /// stackSize. Below it lie the unwinding reserve and then a page that is never
+    /// accessible: a body that runs past both faults there instead of overwriting other memory.
     std::size_t stackCapacity() const { return stackLength_; }
+    /// The lowest address of that area; null before the first start.
     const std::byte* stackArea() const { return stack_; }
-    // True while the body runs (between a switch into the task and the switch back).
+    /// True while the body runs (between a switch into the task and the switch back).
     bool isRunning() const { return inside_; }
 
   private:
-    // The switch is inlined into resume and yield: a call level of its own on each side would
-    // make every return after a switch miss the processor's return prediction.
+    // The operations are not virtual and the switch is inlined into resume and yield: nothing
+    // specialises a task, and a call level of its own on each side would make every return
+    // after a switch miss the processor's return prediction.
     // Owner -> task: the owner's registers go onto its stack, its position into otherStack_.
     void enter() {
         inside_ = true;
@@ -199,7 +223,9 @@ class MicroThread {
     MicroThread* previousMapped_ = nullptr;
 };
 
-// Writes the line for a fault in a task's guard page (see logger::setFaultExplainer).
+/// Writes the line for a fault in a task's guard page, or somewhat below it ("MicroThread: a
+/// task ran off its stack of N bytes ..."), and returns its length; 0 for any other fault.
+/// The logger's fault explainer while any task holds a stack (see logger::setFaultExplainer).
 std::size_t explainFault(int signal, const void* address, char* out, std::size_t size);
 
 }  // namespace algo

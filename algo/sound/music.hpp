@@ -1,5 +1,6 @@
 #pragma once
-// One music piece, decoded by the mixer from its file bytes while it plays.
+/// @file
+/// One music piece, decoded by the mixer from its file bytes while it plays.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -11,9 +12,10 @@ struct SDL_RWops;
 
 namespace algo {
 
-/// One piece of music (Ogg Vorbis and the other formats the mixer reads), streamed while it
-/// plays; only one plays at a time. The object owns the file's bytes and the mixer's handle;
-/// it registers with Audio_, which frees its data when the device closes.
+/// One piece of music (an Ogg Vorbis or PCM WAV file), streamed while it plays; only one
+/// plays at a time. The object owns the file's bytes and the mixer's handle; it registers
+/// with Audio_, which frees its data when the device closes. While the device is closed every
+/// operation does nothing (and isPlaying is false).
 ///
 /// @code
 /// algo::Music theme("data/theme.ogg", true);  // made after Audio_::open, loads at once
@@ -22,22 +24,47 @@ namespace algo {
 /// @endcode
 class Music : public SoundBase {
   public:
-    // Registers with Audio_; loads at once when loadNow (and the device is open).
+    /// Loads at once when loadNow (and the device is open), with load's errors, then
+    /// registers with Audio_ (which must exist: inside the engine's run). An empty path is an
+    /// AssertError.
     Music(const std::string& path, bool loadNow);
+    /// Frees (a failure is logged, not thrown) and leaves the registry.
     ~Music() override;
+    /// Not copyable: the object owns its data and its place in the registry.
     Music(const Music&) = delete;
+    /// Not copyable: the object owns its data and its place in the registry.
     Music& operator=(const Music&) = delete;
 
-    // All of these do nothing while the device is closed.
+    /// Reads the file through the resource reader (whose errors pass through), unless loaded
+    /// already; logs "start Music.load" and "end Music.load". Ogg Vorbis and PCM WAV files
+    /// (8- or 16-bit samples, laid out as the mixer's streamer reads them) are taken; anything
+    /// else (AIFF, MP3, MIDI, FLAC, another WAV) is refused before the mixer sees it with
+    /// SDLError "音楽のロードに失敗。 @Music.load:" + path, whose reason names the file and the
+    /// problem. The same message when the mixer cannot read it; "Error SDL_RWFromMem
+    /// @Music.load:" + path when SDL cannot stream the bytes.
     void load() override;
+    /// Stops the music (see stop) when loaded, and lets the handle and the bytes go.
     void free() override;
+    /// Plays the piece once from the start, in place of any music playing. std::runtime_error
+    /// "ロードしてないので無理。(Music):" + path when not loaded, "音楽を鳴らせなかった。:"
+    /// + path when the mixer refuses.
     void play() override;
+    /// Plays the piece over and over until stopped. std::runtime_error
+    /// "ロードしてないので無理（ループ）。(Music):" + path when not loaded,
+    /// "音楽を鳴らせなかった。（ループ）:" + path when the mixer refuses.
     void playLoop() override;
+    /// Halts the music playing. The mixer plays one piece and does not say which: this stops
+    /// whatever music plays, this piece or another. SDLError
+    /// "え？いつも0を返すんじゃないの？:" + path when the mixer refuses (it never does).
     void stop() override;
+    /// Whether music is playing (paused counts), this piece or another: see stop.
     bool isPlaying() const override;
+    /// Whether the mixer holds this piece.
     bool isLoaded() const override { return music_ != nullptr; }
 
+    /// The path given when it was made.
     const std::string& path() const { return path_; }
+    /// Whether it holds the stream of bytes the mixer reads while playing (loaded).
     bool hasStream() const { return stream_ != nullptr; }
 
   private:

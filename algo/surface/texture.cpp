@@ -219,6 +219,9 @@ void Texture::drawZoom(const SDL_Rect* srcRect, Texture& dst, std::int16_t x, st
     SDL_Surface* s = surface();
     t.setSurface(s ? zoomSurface(s, zoom, zoom, smooth ? 1 : 0) : nullptr);
     ScratchGuard guard{t};
+    if (s && !t.surface())  // the copy, not this picture, is what is missing
+        sdlinit::raise("error SDL_BlitSurface", describe(*this) + ": no zoomed copy at zoom " +
+                                                    std::to_string(zoom) + " (out of memory?)");
     dst.blitFrom(srcRect, t, x, y);
 }
 
@@ -228,6 +231,9 @@ void Texture::drawRotate(const SDL_Rect* srcRect, Texture& dst, std::int16_t x, 
     SDL_Surface* s = surface();
     t.setSurface(s ? rotozoomSurface(s, angle, 1.0, smooth ? 1 : 0) : nullptr);
     ScratchGuard guard{t};
+    if (s && !t.surface())
+        sdlinit::raise("error SDL_BlitSurface", describe(*this) + ": no turned copy at angle " +
+                                                    std::to_string(angle) + " (out of memory?)");
     dst.blitFrom(srcRect, t, x, y);
 }
 

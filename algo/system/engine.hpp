@@ -1,7 +1,11 @@
 #pragma once
-// The engine's module start routines in one fixed order, and their end routines in reverse.
+/// @file
+/// The engine's module start routines in one fixed order, and their end routines in reverse.
 #include <functional>
 
+/// The engine: start-up and shutdown, the screen and pictures, input, sound, scenes and
+/// actors, resources, timing, logging and scripting. The classes whose names end in `_` are
+/// singletons that live from the engine's start to its end.
 namespace algo {
 
 /// The engine's start and end in one object. Constructing it runs every module start in a
@@ -19,18 +23,31 @@ namespace algo {
 /// @endcode
 class Engine {
   public:
-    // Runs every module start; if one fails, the error is written to standard error, the
-    // modules already started are ended, and the error is rethrown.
+    /// Runs every module start. If one fails, its error is written as a "[class] text" line
+    /// to standard error (and to the terminal once the logger has started), the modules
+    /// already started are ended, and the error is rethrown: std::runtime_error when a log
+    /// file cannot be opened, SDLError when SDL or a subsystem will not start.
     Engine();
+    /// Runs the end routines in reverse order. An end routine that throws is reported like a
+    /// failed start and the others still run.
     ~Engine();
+    /// Not copyable: there is one engine at a time.
     Engine(const Engine&) = delete;
+    /// Not copyable: there is one engine at a time.
     Engine& operator=(const Engine&) = delete;
 
   private:
     int started_ = 0;
 };
 
-/// The usual way to start the engine: everything a program does with it goes in the body.
+/// The usual way to start the engine: engine start, body, engine end; everything a program
+/// does with the engine goes in the body. Returns the body's result, or 1 when the engine
+/// does not start or an error escapes the body (a std::exception, or anything else thrown):
+/// the error is written as a "[class] text" line to standard error (stderr.txt once
+/// redirected, and then also to the standard error the program was started with), and the
+/// engine is ended all the same. While the engine runs, a fatal signal leaves its line in
+/// the log and on the terminal (see logger::setFaultExplainer) and ends the program with the
+/// signal's status.
 ///
 /// @code
 /// int main() {
@@ -41,11 +58,6 @@ class Engine {
 ///     });
 /// }
 /// @endcode
-// A whole program: engine start, body, engine end. An error that escapes the engine start or
-// the body (a std::exception, or anything else thrown) is written to standard error
-// (stderr.txt once redirected, and then also to the standard error the program was started
-// with) and gives status 1. While the engine runs, a fatal signal leaves its line in the log
-// and on the terminal (see logger::setFaultExplainer) and ends with the signal's status.
 int runProgram(const std::function<int()>& body);
 
 }  // namespace algo
