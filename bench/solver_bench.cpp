@@ -3,7 +3,6 @@
 // measured in the same run, and what a step given a frame's budget really takes (median, 99th
 // percentile, worst): the share of an editor's frame a search in the background costs.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -11,7 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -27,7 +25,6 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 // What an editor drawing 60 frames a second might give a search each frame.
@@ -196,24 +193,11 @@ struct Bench : game::PassObserver {
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("SDL_VIDEODRIVER", "dummy", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    const fs::path build = fs::canonical("/proc/self/exe").parent_path().parent_path();
-    // A working directory of its own, with the built data beside it.
-    const fs::path work = fs::temp_directory_path() / ("starhop-bench-" + std::to_string(getpid()));
-    fs::create_directories(work);
-    fs::create_directory_symlink(build / "data", work / "data");
-    fs::current_path(work);
-    gOutFd = dup(STDOUT_FILENO);
-    gOut = fdopen(gOutFd, "w");
-    if (!gOut) return 1;
-    std::setvbuf(gOut, nullptr, _IOLBF, 0);
-
+    bench::GameDir dir;
+    gOut = dir.out();
+    gOutFd = dir.outFd();
     Bench bench;
     bench.argc = argc;
     bench.argv = argv;
-    const int status = game::runHeadless(bench);
-    fs::current_path(work.parent_path());
-    fs::remove_all(work);
-    return status;
+    return game::runHeadless(bench);
 }

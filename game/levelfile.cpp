@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
@@ -234,9 +236,16 @@ std::string readPlainFile(const std::string& path, std::uint64_t limit) {
     if (static_cast<std::uint64_t>(st.st_size) > limit)
         fail(path, "is " + std::to_string(st.st_size) + " bytes, more than the " +
                        std::to_string(limit) + " it may have");
-    std::string out(static_cast<std::size_t>(limit) + 1, '\0');  // one byte more tells a grown file
+    // Room for what the file holds now and a byte more, which tells a file that grew; it may
+    // grow up to the limit and a byte.
+    std::string out(static_cast<std::size_t>(st.st_size) + 1, '\0');
+    const std::size_t most = limit >= SIZE_MAX ? SIZE_MAX : static_cast<std::size_t>(limit) + 1;
     std::size_t total = 0;
-    while (total < out.size()) {
+    for (;;) {
+        if (total == out.size()) {
+            if (out.size() == most) break;
+            out.resize(std::min(most, out.size() * 2));
+        }
         const ssize_t n = ::read(d.fd, out.data() + total, out.size() - total);
         if (n < 0) {
             if (errno == EINTR) continue;

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <exception>
+#include <optional>
 
 #include "algo/file/logger.hpp"
 #include "algo/game/scene.hpp"
@@ -17,6 +18,7 @@
 #include "algo/timer/fps.hpp"
 #include "basic/error.hpp"
 #include "basic/singleton.hpp"
+#include "game/levelpack.hpp"
 #include "game/lifeball.hpp"
 #include "game/main_bn.hpp"
 #include "game/rabbit.hpp"
@@ -177,6 +179,19 @@ int runGame(const Options& options) {
     BASIC_ASSERT(options.screen != Screen::Ask,
                  "the screen question is answered before the engine starts");
     const bool full = options.screen == Screen::FullScreen;
+    // A pack is checked whole before the window opens: a bad one starts nothing.
+    std::optional<LevelPack> pack;
+    struct PackInUse {
+        ~PackInUse() { SceneGame_::instance().usePack(nullptr); }
+    } packInUse;
+    if (!options.levels.empty()) {
+        pack = LevelPack::open(options.levels);
+        if (options.startLevel > pack->count())
+            throw PackError(pack->path() + ": no level " + std::to_string(options.startLevel) +
+                            ", the pack holds " + std::to_string(pack->count()));
+        SceneGame_::instance().usePack(&*pack);
+        algo::log("Level pack: " + pack->path() + ", " + std::to_string(pack->count()) + " levels");
+    }
     auto& display = algo::Display_::instance();
     scaleWindow(options, full, kScreenSize, kScreenSize);
     display.setVideoMode(kScreenSize, kScreenSize, 16, full);

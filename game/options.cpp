@@ -54,6 +54,15 @@ const OptionSpec kOptions[] = {
      "show the window N times as large, N from 1 to 4 (default: the\n"
      "largest that fits in 90 % of the desktop)",
      false, parseScale},
+    {"--levels", nullptr, "PATH", "a folder or a .zip archive of levels",
+     "play the levels of the pack PATH, a folder or a .zip archive\n"
+     "holding map1.bmp, map2.bmp, ... (and its own jump.ogg and\n"
+     "jump2.ogg, if any), instead of the game's own",
+     false,
+     [](Options& o, const std::string& path) {
+         o.levels = path;
+         return !path.empty();
+     }},
     {"--help", "-h", nullptr, nullptr, "print this and quit", false,
      [](Options& o, const std::string&) {
          o.help = true;

@@ -26,6 +26,9 @@ struct Options {
     bool pauseOnFocusLoss = true;
     // --help: print helpText() and start nothing.
     bool help = false;
+    // --levels: the level pack to play (a folder or a .zip archive) instead of the game's
+    // own levels; empty for those.
+    std::string levels;
     // Above 0: start as if the title had pushed the play scene with this level.
     std::int32_t startLevel = 0;
     PassObserver* observer = nullptr;

@@ -12,6 +12,7 @@
 #include "algo/sound/audio.hpp"
 #include "algo/sound/music.hpp"
 #include "algo/surface/display.hpp"
+#include "game/levelpack.hpp"
 #include "game/lifeball.hpp"
 #include "game/main.hpp"
 #include "game/rabbit.hpp"
@@ -83,8 +84,8 @@ void SceneGame_::begin(const basic::Args& args, const Grid* grid, bool quiet) {
 
     std::int32_t startX = 0, startY = 0;
     layerValid_ = false;
-    if (grid) {
-        map_ = *grid;
+    if (grid || pack_) {
+        map_ = grid ? *grid : pack_->level(level_);
         rest_ = scanLevel(map_, startX, startY);
     } else {
         rest_ = loadLevel(levelPath(level_), map_, startX, startY);
@@ -92,8 +93,9 @@ void SceneGame_::begin(const basic::Args& args, const Grid* grid, bool quiet) {
 
     if (!quiet) {
         music_.reset();  // the previous level's, so one level's music at a time stays registered
-        music_ =
-            std::make_unique<algo::Music>(level_ < 5 ? "data/jump.ogg" : "data/jump2.ogg", true);
+        const char* tune = level_ < 5 ? "jump.ogg" : "jump2.ogg";
+        music_ = std::make_unique<algo::Music>(
+            pack_ ? pack_->tune(tune) : std::string("data/") + tune, true);
         music_->playLoop();
     }
 
@@ -134,7 +136,7 @@ void SceneGame_::advance() {
         }
         auto& scenes = algo::SceneControl_::instance();
         // Through the resource reader, so levels packed in data.zip count as well.
-        if (algo::exists(levelPath(level_ + 1)))
+        if (pack_ ? level_ < pack_->count() : algo::exists(levelPath(level_ + 1)))
             scenes.replace(SceneGame_::instance(), {{"map", basic::Element::of<int>(level_ + 1)},
                                                     {"time", basic::Element::of<int>(time_)}});
         else

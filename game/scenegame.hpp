@@ -15,6 +15,8 @@ class Music;
 
 namespace game {
 
+class LevelPack;
+
 // Time is counted in update passes and shown as seconds, here and on the clear screen.
 inline constexpr double kSecondsPerPass = 1.0 / 60;
 
@@ -61,6 +63,12 @@ class SceneGame_ : public algo::Scene, public basic::Singleton<SceneGame_> {
     std::int32_t level() const { return level_; }
     std::int32_t time() const { return time_; }
     MapView map() { return MapView::of(map_); }
+    // The levels the scene plays from now on: a pack's (borrowed: it must outlive its use
+    // here), or with nullptr the game's own data/mapN.bmp. A pack brings its levels, the
+    // next level or the clear scene after its last, and its tunes where it has them.
+    void usePack(const LevelPack* pack) { pack_ = pack; }
+    const LevelPack* pack() const { return pack_; }
+
     // The seconds shown in the corner ("0.02" on the first frame of a game).
     std::string timeText() const;
 
@@ -107,6 +115,7 @@ class SceneGame_ : public algo::Scene, public basic::Singleton<SceneGame_> {
     bool paused_ = false;
     bool pauseOnFocusLoss_ = true;
     bool padStart_ = false;  // Start held in the previous update
+    const LevelPack* pack_ = nullptr;
     // The running level's music; released when the next level starts its own.
     std::unique_ptr<algo::Music> music_;
     PlayEnd* end_ = nullptr;

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -170,7 +171,13 @@ bool isFile(const std::string& path) {
     throw SReadException(path + ": is a directory, not a file");
 }
 
-Bytes readWholeFile(const std::string& path) {
+// What a file or member of `size` bytes is told when it may have at most `limit`.
+std::string tooLarge(std::uint64_t size, std::uint64_t limit) {
+    return std::to_string(size) + " bytes, more than the " + std::to_string(limit) + " it may have";
+}
+
+Bytes readWholeFile(const std::string& path,
+                    std::uint64_t limit = std::numeric_limits<std::uint64_t>::max()) {
     // Non-blocking, so that a FIFO left where a file should be cannot stall the open.
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) throw std::runtime_error(path + ": cannot open (" + std::strerror(errno) + ")");
@@ -184,9 +191,16 @@ Bytes readWholeFile(const std::string& path) {
     if (S_ISDIR(st.st_mode)) isADirectory(path);
     // A FIFO or a device (a link to /dev/zero, say) would block or never end.
     if (!S_ISREG(st.st_mode)) throw SReadException(path + ": is not a regular file");
+    if (static_cast<std::uint64_t>(st.st_size) > limit)
+        throw SReadException(path + ": is " +
+                             tooLarge(static_cast<std::uint64_t>(st.st_size), limit));
     Bytes out(st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 4096);
     std::size_t total = 0;
     for (;;) {
+        // A file that grows while it is read is held to the limit too.
+        if (total > limit)
+            throw SReadException(path + ": is more than the " + std::to_string(limit) +
+                                 " bytes it may have");
         if (total == out.size()) out.resize(out.size() * 2);
         ssize_t n = ::read(fd, out.data() + total, out.size() - total);
         if (n < 0) {
@@ -416,7 +430,8 @@ void loadArchive(const std::string& archivePath, const std::string& forMember) {
     loadArchiveImage(archivePath, readWholeFile(archivePath), forMember);
 }
 
-Bytes extractMember(const std::string& archivePath, const std::string& member) {
+Bytes extractMember(const std::string& archivePath, const std::string& member,
+                    std::uint64_t limit) {
     const Archive& archive = cached(archivePath);
     auto it = archive.members.find(member);
     if (it == archive.members.end())
@@ -438,6 +453,7 @@ Bytes extractMember(const std::string& archivePath, const std::string& member) {
         damaged(archivePath, member,
                 "member claims " + std::to_string(st.size) +
                     " bytes, more than the 256 MiB a member may have");
+    if (st.size > limit) damaged(archivePath, member, "member claims " + tooLarge(st.size, limit));
 
     if (st.comp_method == ZIP_CM_STORE && (st.valid & ZIP_STAT_COMP_SIZE) &&
         st.comp_size != st.size)
@@ -494,9 +510,13 @@ void moduleStart() {
 }  // namespace strongread
 
 Bytes read(const std::string& path) {
+    return read(path, std::numeric_limits<std::uint64_t>::max());
+}
+
+Bytes read(const std::string& path, std::uint64_t limit) {
     switch (strongread::entryAt(path)) {
         case strongread::Entry::file:
-            return strongread::readWholeFile(path);
+            return strongread::readWholeFile(path, limit);
         case strongread::Entry::directory:
             strongread::isADirectory(path);
         case strongread::Entry::none:
@@ -506,7 +526,12 @@ Bytes read(const std::string& path) {
     if (!archive) throw SReadException("スキャンしてもファイルがありません。[" + path + "]");
     std::string member = strongread::memberName(path, *archive);
     strongread::loadArchive(*archive, member);
-    return strongread::extractMember(*archive, member);
+    return strongread::extractMember(*archive, member, limit);
+}
+
+std::vector<std::string> archiveMembers(const std::string& archivePath) {
+    strongread::loadArchive(archivePath);
+    return strongread::memberNames(archivePath);
 }
 
 std::istringstream openStream(const std::string& path) {

@@ -59,6 +59,18 @@ using Bytes = std::vector<std::uint8_t>;
 /// std::runtime_error naming it and the system's reason.
 Bytes read(const std::string& path);
 
+/// `read`, refusing what is larger than `limit` bytes before it is read or inflated: a plain
+/// file by its size on disk, an archive member by the size its directory entry claims (which
+/// the reading then holds it to). For data whose size is known to be small (a level), so that
+/// a huge file or a member that would inflate to gigabytes costs nothing. The refusal is an
+/// SReadException naming the file, its size and the limit.
+Bytes read(const std::string& path, std::uint64_t limit);
+
+/// The names of the members of the archive file at `archivePath`, in directory order (with
+/// '/' between folders), the archive read and kept as `read` keeps it. No file there is
+/// "zipがないです。", a damaged archive an SReadException naming it.
+std::vector<std::string> archiveMembers(const std::string& archivePath);
+
 /// `read` as a binary stream positioned at offset 0, with the same errors.
 std::istringstream openStream(const std::string& path);
 

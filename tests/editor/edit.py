@@ -2,11 +2,12 @@
 """starhop-edit in a real window on a virtual X server, driven with xdotool as a player would:
 a level drawn with the mouse on a blank one, a stroke undone and redone, a rectangle filled,
 saved, played in the test play until it is cleared, saved again with its proof; then the game
-itself plays the saved bitmap with that proof, and the solver finds its own route, which the
+itself plays the saved bitmap as a level pack with that proof, `starhop-levels check` finds a
+route and replays the proof, and `starhop-levels solve` writes a route of its own, which the
 game plays to the end too. Also the bad level files a user may hand it, and the screenshots
 of the docs (remade by the case `screenshots`).
 
-usage: edit.py --edit BIN --replay BIN --solver BIN --build DIR [--screen WxHxD] CASE
+usage: edit.py --edit BIN --replay BIN --levels BIN --build DIR [--screen WxHxD] CASE
 Cases: draw, screenshots (on an X server: --screen starts an Xvfb), bad (anywhere).
 """
 import argparse
@@ -165,25 +166,30 @@ def blank():
     return g
 
 
-def game_data(level_bmp_path):
-    """A folder whose data/ is the game's with the level as its only one, map1.bmp."""
+def pack_of(level_bmp_path, proof=None):
+    """A level pack folder holding the level as map1.bmp (and its proof as map1.proof), in a
+    folder whose data/ is the game's own."""
     work = tempfile.mkdtemp(prefix='starhop-edit-game-')
-    data = os.path.join(work, 'data')
-    os.mkdir(data)
-    for name in os.listdir(os.path.join(ARGS.build, 'data')):
-        if not re.fullmatch(r'map[0-9]+[.]bmp', name):
-            os.symlink(os.path.join(ARGS.build, 'data', name), os.path.join(data, name))
-    shutil.copy(level_bmp_path, os.path.join(data, 'map1.bmp'))
-    return work
+    os.symlink(os.path.join(ARGS.build, 'data'), os.path.join(work, 'data'))
+    pack = os.path.join(work, 'pack')
+    os.mkdir(pack)
+    shutil.copy(level_bmp_path, os.path.join(pack, 'map1.bmp'))
+    if proof:
+        shutil.copy(proof, os.path.join(pack, 'map1.proof'))
+    return work, pack
 
 
-def play(script, level_bmp_path, extra_args=()):
-    """The game itself on the level (as level 1, alone): its trace, pass by pass."""
-    work = game_data(level_bmp_path)
+def headless():
     env = {k: v for k, v in os.environ.items() if not k.startswith('SDL12COMPAT_')}
     env.update(SDL_VIDEODRIVER='dummy', SDL_AUDIODRIVER='dummy')
-    p = subprocess.run([ARGS.replay, '--level', '1', '--trace', 'trace.jsonl'] +
-                       list(extra_args) + [os.path.abspath(script)], cwd=work, env=env,
+    return env
+
+
+def play(script, level_bmp_path):
+    """The game itself plays the level as a pack of one: its trace, pass by pass."""
+    work, pack = pack_of(level_bmp_path)
+    p = subprocess.run([ARGS.replay, '--levels', pack, '--level', '1', '--trace', 'trace.jsonl',
+                        os.path.abspath(script)], cwd=work, env=headless(),
                        capture_output=True, text=True, timeout=300)
     check(p.returncode == 0, 'starhop-replay: %d %s' % (p.returncode, p.stderr))
     with open(os.path.join(work, 'trace.jsonl')) as f:
@@ -200,14 +206,27 @@ def cleared(trace, what):
     check(not deaths, '%s: a rabbit was lost on pass %s' % (what, deaths[:1]))
 
 
+def check_pack(level_bmp_path, proof):
+    """starhop-levels check on the level with its proof: the rules hold, a route is found and
+    the proof clears the level."""
+    work, pack = pack_of(level_bmp_path, proof)
+    p = subprocess.run([ARGS.levels, 'check', '--time-limit', '60', pack], cwd=work,
+                       env=headless(), capture_output=True, text=True, timeout=300)
+    check(p.returncode == 0, 'starhop-levels check: %d %s %s' % (p.returncode, p.stdout,
+                                                                 p.stderr))
+    check('no route' not in p.stdout, 'the check found no route: %s' % p.stdout)
+    cleanup(work)
+    return p.stdout
+
+
 def solve(level_bmp_path, out):
-    """The solver's own route through the level (as level 1)."""
-    work = game_data(level_bmp_path)
-    env = {k: v for k, v in os.environ.items() if not k.startswith('SDL12COMPAT_')}
-    env.update(SDL_VIDEODRIVER='dummy', SDL_AUDIODRIVER='dummy')
-    p = subprocess.run([ARGS.solver, '--level', '1', '--time-limit', '60', out], cwd=work,
-                       env=env, capture_output=True, text=True, timeout=300)
-    check(p.returncode == 0, 'starhop-solver found no route: %d %s' % (p.returncode, p.stderr))
+    """starhop-levels solve: a route of the tool's own through the level."""
+    work, pack = pack_of(level_bmp_path)
+    p = subprocess.run([ARGS.levels, 'solve', '1', pack, '-o', os.path.abspath(out),
+                        '--time-limit', '60'], cwd=work, env=headless(), capture_output=True,
+                       text=True, timeout=300)
+    check(p.returncode == 0, 'starhop-levels solve found no route: %d %s' % (p.returncode,
+                                                                           p.stderr))
     cleanup(work)
 
 
@@ -287,12 +306,14 @@ def case_draw():
     check('file\t= ' + level in prefs, 'the preferences keep the level: %r' % prefs)
     check(ed.quit() == 0, 'exit status')
 
-    # The game plays the saved bitmap, and the proof clears it without a loss.
+    # The game plays the saved bitmap, and the proof clears it without a loss; the pack tool
+    # finds a route and replays the proof as well.
     cleared(play(proof, level), 'the proof')
-    # The solver finds a route of its own, which the game plays to the end as well.
+    check_pack(level, proof)
+    # The pack tool's own route, which the game plays to the end as well.
     route = os.path.join(work, 'route.txt')
     solve(level, route)
-    cleared(play(route, level), "the solver's route")
+    cleared(play(route, level), "the pack tool's route")
 
     # Started again without a level: the one edited last, as it was saved.
     ed = Editor(work, [])
@@ -402,13 +423,13 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument('--edit', required=True)
     ap.add_argument('--replay', required=True)
-    ap.add_argument('--solver', required=True)
+    ap.add_argument('--levels', required=True)
     ap.add_argument('--build', required=True)
     ap.add_argument('--screen')
     ap.add_argument('--out', default='.')
     ap.add_argument('case', choices=sorted(CASES))
     ARGS = ap.parse_args()
-    for a in ('edit', 'replay', 'solver', 'build'):
+    for a in ('edit', 'replay', 'levels', 'build'):
         setattr(ARGS, a, os.path.abspath(getattr(ARGS, a)))
     xvfb = None
     try:

@@ -9,7 +9,7 @@ if(TARGET editor_test)
   add_dependencies(editor_test data)
 endif()
 set(EDIT_ARGS ${CMAKE_CURRENT_LIST_DIR}/edit.py --edit $<TARGET_FILE:starhop-edit>
-  --replay $<TARGET_FILE:starhop-replay> --solver $<TARGET_FILE:starhop-solver>
+  --replay $<TARGET_FILE:starhop-replay> --levels $<TARGET_FILE:starhop-levels>
   --build ${PROJECT_BINARY_DIR})
 starhop_test_programs(found edit_bad python3)
 if(found)

@@ -60,7 +60,7 @@ if ! (cmake -S "$src" -B "$tree" "${options[@]}" -DSTARHOP_GAME=OFF &&
 fi
 found=$(grep -il 'vorbis\|[-/]logg\b' "$tree/build.ninja" "$tree/CMakeCache.txt" || true)
 [ -z "$found" ] || { echo "Vorbis is in the engine's build: $found"; exit 1; }
-for target in starhop starhop_game starhop-replay starhop-solver data.zip; do
+for target in starhop starhop_game starhop-replay starhop-solver starhop-levels data.zip; do
   ! ninja -C "$tree" -t query "$target" >/dev/null 2>&1 ||
     { echo "the engine alone has the game's target $target"; exit 1; }
 done

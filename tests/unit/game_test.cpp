@@ -156,13 +156,16 @@ TEST(ClearScene, GradeBoundariesAreStrict) {
 // --help is made from the option table: this is the text the README and the man page show.
 TEST(CommandLine, HelpTextIsTheDocumentedOne) {
     EXPECT_EQ(game::helpText(),
-              "usage: starhop [--window | --fullscreen] [--scale N] [--help]\n"
+              "usage: starhop [--window | --fullscreen] [--scale N] [--levels PATH] [--help]\n"
               "\n"
-              "  --window      start in a window without asking\n"
-              "  --fullscreen  start full screen without asking\n"
-              "  --scale N     show the window N times as large, N from 1 to 4 (default: the\n"
-              "                largest that fits in 90 % of the desktop)\n"
-              "  --help        print this and quit\n"
+              "  --window       start in a window without asking\n"
+              "  --fullscreen   start full screen without asking\n"
+              "  --scale N      show the window N times as large, N from 1 to 4 (default: the\n"
+              "                 largest that fits in 90 % of the desktop)\n"
+              "  --levels PATH  play the levels of the pack PATH, a folder or a .zip archive\n"
+              "                 holding map1.bmp, map2.bmp, ... (and its own jump.ogg and\n"
+              "                 jump2.ogg, if any), instead of the game's own\n"
+              "  --help         print this and quit\n"
               "\n"
               "Without --window or --fullscreen the game asks on the terminal.\n"
               "Keys: Left/Right walk, X jumps, Up/Down and Z choose, P pauses, M mutes, "
@@ -205,6 +208,12 @@ TEST(CommandLine, ValuesJoinedOrApartAndEveryComplaintInOneLine) {
         EXPECT_EQ(o.scale, c.scale) << what;
         EXPECT_EQ(o.help, c.help) << what;
     }
+    std::string error;
+    EXPECT_EQ(game::parseOptions({"--levels", "my pack.zip"}, error).levels, "my pack.zip");
+    EXPECT_EQ(game::parseOptions({"--levels=packs/a"}, error).levels, "packs/a");
+    EXPECT_EQ(error, "");
+    game::parseOptions({"--levels="}, error);
+    EXPECT_EQ(error, "--levels takes a folder or a .zip archive of levels, not ''");
 }
 
 // ---------------------------------------------------------------- actors on a real engine

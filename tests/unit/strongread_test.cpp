@@ -512,6 +512,34 @@ TEST_F(Hostile, HugeInflateClaimIsRefusedBeforeInflating) {
     EXPECT_NE(e.find("256 MiB"), std::string::npos) << e;
 }
 
+TEST_F(Hostile, ALimitRefusesWhatIsTooLargeBeforeReadingIt) {
+    // A member that would inflate far beyond what the caller takes, a plain file the same.
+    put("h/limit/data.zip", good);
+    std::string e = errorOf([] { algo::read("h/limit/data/m.txt", 1000); });
+    EXPECT_EQ(e,
+              "h/limit/data.zip [m.txt]: member claims 300000 bytes, more than the 1000 it "
+              "may have");
+    EXPECT_EQ(algo::read("h/limit/data/m.txt", 300000).size(), 300000u);
+    put("h/limit/plain.txt", compressible(4097));
+    EXPECT_EQ(errorOf([] { algo::read("h/limit/plain.txt", 4096); }),
+              "h/limit/plain.txt: is 4097 bytes, more than the 4096 it may have");
+    EXPECT_EQ(algo::read("h/limit/plain.txt", 4097).size(), 4097u);
+    // A member lying small is held to its claim, however far it would inflate.
+    readBroken(withSize(good, 100));
+}
+
+TEST_F(Hostile, ArchiveMembersListsTheDirectoryOrRefusesTheArchive) {
+    run("cd h/src && mkdir -p sub && printf x > sub/b.txt && zip -q -r ../listed.zip m.txt sub");
+    const std::vector<std::string> names = algo::archiveMembers("h/listed.zip");
+    EXPECT_EQ(names, (std::vector<std::string>{"m.txt", "sub/", "sub/b.txt"}));
+    EXPECT_TRUE(sr::isCached("h/listed.zip")) << "read once, as read keeps it";
+    EXPECT_EQ(errorOf([] { algo::archiveMembers("h/none.zip"); }), "zipがないです。");
+    put("h/junk.zip", noise(500, 4));
+    EXPECT_NE(
+        errorOf([] { algo::archiveMembers("h/junk.zip"); }).find("h/junk.zip: not a readable"),
+        std::string::npos);
+}
+
 TEST_F(Hostile, CorruptDataFailsItsChecksum) {
     std::string bad = stored;
     bad[headersOf(bad).second + 30 + 5 + 1000] ^= 0x20;  // inside m.txt's stored bytes

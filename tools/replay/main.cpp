@@ -23,11 +23,12 @@
 namespace {
 
 const char kUsage[] =
-    "usage: starhop-replay [--level N] [--trace FILE] [--shots DIR (--shot N)... | "
-    "--shot-every K] SCRIPT\n";
+    "usage: starhop-replay [--levels PATH] [--level N] [--trace FILE] [--shots DIR "
+    "(--shot N)... | --shot-every K] SCRIPT\n";
 
 struct Settings {
     int level = 0;
+    std::string levels;
     std::string tracePath;
     std::string shotsDir;
     std::set<long> shots;
@@ -114,6 +115,10 @@ int main(int argc, char** argv) {
             if (!v || !parseCount(v, n) || n > 1'000'000)
                 return bad("--level needs a level number of 1 or more");
             s.level = static_cast<int>(n);
+        } else if (a == "--levels") {
+            const char* v = value("PATH");
+            if (!v || !*v) return bad("--levels needs a level pack: a folder or a .zip archive");
+            s.levels = v;
         } else if (a == "--trace") {
             const char* v = value("FILE");
             if (!v) return bad("--trace needs a file name");
@@ -168,7 +173,7 @@ int main(int argc, char** argv) {
     Runner runner(s, steps, trace);
     algo::fps::setClock(algo::fps::steppedClock());
     game::setSoundObserver(&soundStarted);
-    const int status = game::runHeadless(runner, s.level);
+    const int status = game::runHeadless(runner, s.level, s.levels);
     if (trace) std::fclose(trace);
     return status;
 }

@@ -39,8 +39,10 @@ void loadArchive(const std::string& archivePath, const std::string& forMember = 
 void loadArchiveImage(const std::string& archivePath, Bytes image,
                       const std::string& forMember = {});
 
-// Expands a member of a cached archive and checks it against its stored size and CRC-32.
-Bytes extractMember(const std::string& archivePath, const std::string& member);
+// Expands a member of a cached archive and checks it against its stored size and CRC-32; a
+// member claiming more than `limit` (or kMaxMemberSize) bytes is refused before it is read.
+Bytes extractMember(const std::string& archivePath, const std::string& member,
+                    std::uint64_t limit = kMaxMemberSize);
 
 // Names of the members of a cached archive, in directory order (the first entry of a name is
 // the member of that name).
