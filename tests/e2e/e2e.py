@@ -18,7 +18,7 @@ import zipfile
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from bmp import bmp24, level_bmp, read_bmp24  # noqa: E402
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support'))
-from checks import Failure, cases, check  # noqa: E402
+from checks import Failure, cases, check, run_case  # noqa: E402
 
 ARGS = None
 
@@ -504,13 +504,7 @@ def main():
     if not os.path.isdir(ARGS.data):
         print('no game data at %s (build the assetgen target first)' % ARGS.data)
         return 1
-    try:
-        CASES[ARGS.case]()
-    except Failure as e:
-        print('FAILED %s: %s' % (ARGS.case, e))
-        return 1
-    print('ok %s' % ARGS.case)
-    return 0
+    return run_case(ARGS.case, CASES[ARGS.case])
 
 
 if __name__ == '__main__':

@@ -23,10 +23,8 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, '..', 'support'))
 sys.path.insert(0, os.path.join(HERE, '..', 'e2e'))
-sys.path.insert(0, os.path.join(HERE, '..', 'players'))
-from checks import Failure, cases, check  # noqa: E402
+from checks import Failure, cases, check, run_case  # noqa: E402
 from bmp import bmp8, bmp24, level_bmp  # noqa: E402
-from players import start_xvfb  # noqa: E402
 
 ARGS = None
 LEGEND = '.#^*BX/\\89abcdeS'
@@ -431,20 +429,7 @@ def main():
     ARGS = ap.parse_args()
     for a in ('edit', 'replay', 'levels', 'build'):
         setattr(ARGS, a, os.path.abspath(getattr(ARGS, a)))
-    xvfb = None
-    try:
-        if ARGS.screen:
-            xvfb = start_xvfb(ARGS.screen)
-        CASES[ARGS.case]()
-    except Failure as e:
-        print('FAILED %s: %s' % (ARGS.case, e))
-        return 1
-    finally:
-        if xvfb:
-            xvfb.terminate()
-            xvfb.wait()
-    print('ok %s' % ARGS.case)
-    return 0
+    return run_case(ARGS.case, CASES[ARGS.case], ARGS.screen)
 
 
 if __name__ == '__main__':

@@ -30,6 +30,7 @@
 #include "game/rabbit.hpp"
 #include "game/replayscript.hpp"
 #include "game/scenegame.hpp"
+#include "tests/support/room.hpp"
 #include "tests/support/testenv.hpp"
 
 namespace fs = std::filesystem;
@@ -46,20 +47,7 @@ std::string fresh(const std::string& name) {
     return dir.string();
 }
 
-// A room of 14 x 11 cells in rock, its floor the bottom border: the start at its left, a star
-// on the floor, one four cells up and one behind a thorn.
-game::Grid room() {
-    game::Grid g;
-    for (auto& column : g) column.fill(game::kSolid);
-    for (int c = 1; c <= 14; ++c)
-        for (int r = 20; r <= 30; ++r) g[c][r] = game::kEmpty;
-    g[2][30] = game::kStartCell;
-    g[6][30] = game::kStar;
-    g[9][26] = game::kStar;
-    g[11][30] = game::kDeadly;
-    g[13][30] = game::kStar;
-    return g;
-}
+using testroom::room;
 
 TEST(Document, UndoAndRedoTakeStrokesAndFillsWhole) {
     Document doc;

@@ -158,16 +158,22 @@ def second_directory(good, evil):
     return out, central_entry(good), central_entry(bad)
 
 
-@shape
-def two_ends_in_comment():
-    # The first directory is the one a ZIP reader takes; a second end record, hidden in the
-    # first one's comment, points at a second directory naming the evil data.
-    good, evil = genuine_and_evil()
-    out, cd1, cd2 = second_directory(good, evil)
+def both_directories():
+    """Genuine and evil data with both directories laid after them:
+    (image so far, first cd, where it lies, second cd, where it lies)."""
+    out, cd1, cd2 = second_directory(*genuine_and_evil())
     at1 = len(out)
     out += cd1
     at2 = len(out)
     out += cd2
+    return out, cd1, at1, cd2, at2
+
+
+@shape
+def two_ends_in_comment():
+    # The first directory is the one a ZIP reader takes; a second end record, hidden in the
+    # first one's comment, points at a second directory naming the evil data.
+    out, cd1, at1, cd2, at2 = both_directories()
     hidden = end_record(1, len(cd2), at2)
     return bytes(out + end_record(1, len(cd1), at1, hidden))
 
@@ -175,12 +181,7 @@ def two_ends_in_comment():
 @shape
 def two_ends_other_disk():
     # The second end record claims another disk, so ZIP readers pass over it.
-    good, evil = genuine_and_evil()
-    out, cd1, cd2 = second_directory(good, evil)
-    at1 = len(out)
-    out += cd1
-    at2 = len(out)
-    out += cd2
+    out, cd1, at1, cd2, at2 = both_directories()
     out += end_record(1, len(cd1), at1)
     return bytes(out + end_record(1, len(cd2), at2, disk=1, cd_disk=1))
 

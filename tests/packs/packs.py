@@ -21,7 +21,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
 sys.path.insert(0, os.path.join(ROOT, 'tests', 'support'))
 sys.path.insert(0, os.path.join(ROOT, 'tests', 'e2e'))
-from checks import Failure, cases, check  # noqa: E402
+from checks import Failure, cases, check, run_case  # noqa: E402
 from bmp import bmp24, bmp8, level_bmp  # noqa: E402
 
 ARGS = None
@@ -409,16 +409,11 @@ def main():
     ARGS = p.parse_args()
     ARGS.bin = os.path.abspath(ARGS.bin)
     ARGS.data = os.path.abspath(ARGS.data)
-    run_case = cases(globals()).get(ARGS.case)
-    if not run_case:
+    case = cases(globals()).get(ARGS.case)
+    if not case:
         print('FAIL: unknown case ' + ARGS.case)
         return 1
-    try:
-        run_case()
-    except Failure as e:
-        print('FAIL: %s' % e)
-        return 1
-    return 0
+    return run_case(ARGS.case, case)
 
 
 if __name__ == '__main__':

@@ -8,7 +8,6 @@ Cases: scale, keys (on an X server: --screen starts an Xvfb of that size), optio
 """
 import argparse
 import os
-import select
 import shutil
 import subprocess
 import sys
@@ -18,7 +17,7 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'e2e'))
 from bmp import read_bmp24  # noqa: E402
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support'))
-from checks import Failure, cases, check  # noqa: E402
+from checks import Failure, cases, check, run_case  # noqa: E402
 
 ARGS = None
 BYTES_PER_SECOND = 22050 * 2 * 2  # the game's mixer: 22050 Hz, 16 bits, stereo
@@ -306,29 +305,6 @@ def case_options():
     cleanup(work)
 
 
-def start_xvfb(screen):
-    """An Xvfb of its own. It picks a display whose sockets it can really bind (-displayfd),
-    where lock files alone can mislead when several machines' tests share /tmp, and it does
-    not reset when its last client leaves: the next game would find no server for a moment."""
-    r, w = os.pipe()
-    xvfb = subprocess.Popen(['Xvfb', '-displayfd', str(w), '-screen', '0', screen, '-noreset',
-                             '-nolisten', 'tcp'], pass_fds=(w,), stdout=subprocess.DEVNULL,
-                            stderr=subprocess.DEVNULL)
-    os.close(w)
-    number = b''
-    while not number.endswith(b'\n'):
-        ready, _, _ = select.select([r], [], [], 30)
-        chunk = os.read(r, 16) if ready else b''
-        if not chunk:
-            xvfb.kill()
-            raise Failure('Xvfb did not start')
-        number += chunk
-    os.close(r)
-    os.environ['DISPLAY'] = ':' + number.decode().strip()
-    os.environ.pop('XAUTHORITY', None)
-    return xvfb
-
-
 CASES = cases(globals())
 
 
@@ -344,20 +320,7 @@ def main():
     ARGS.game = os.path.abspath(ARGS.game)
     ARGS.replay = os.path.abspath(ARGS.replay)
     ARGS.data = os.path.abspath(ARGS.data)
-    xvfb = None
-    try:
-        if ARGS.screen:
-            xvfb = start_xvfb(ARGS.screen)
-        CASES[ARGS.case]()
-    except Failure as e:
-        print('FAILED %s: %s' % (ARGS.case, e))
-        return 1
-    finally:
-        if xvfb:
-            xvfb.terminate()
-            xvfb.wait()
-    print('ok %s' % ARGS.case)
-    return 0
+    return run_case(ARGS.case, CASES[ARGS.case], ARGS.screen)
 
 
 if __name__ == '__main__':
