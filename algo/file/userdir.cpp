@@ -25,8 +25,8 @@ fs::path home() {
     throw std::runtime_error("no home directory: HOME is not set to an absolute path");
 }
 
-// The base directory: the variable when it holds an absolute path (the specification says
-// relative ones are to be ignored), else the default under the home directory.
+// The base directory: the variable when it holds an absolute path (the XDG base directory rules
+// say relative ones are ignored), else the default under the home directory.
 fs::path base(const char* variable, const char* fallback) {
     const char* v = std::getenv(variable);
     if (v && *v == '/') return v;

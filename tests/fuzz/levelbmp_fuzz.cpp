@@ -16,6 +16,11 @@
 
 namespace {
 
+// A refusal is the answer to most inputs, but it must say which file it refuses.
+void namesFile(const std::runtime_error& e, const char* name) {
+    if (std::string(e.what()).rfind(name, 0) != 0) __builtin_trap();
+}
+
 // game::loadLevel without its Texture, which refuses to load before the engine has started
 // (and the engine's logger would take the fuzzer's output): the same decoding and checks.
 bool loadLikeTheGame(const std::uint8_t* data, std::size_t size, game::Grid& grid) {
@@ -33,7 +38,8 @@ bool loadLikeTheGame(const std::uint8_t* data, std::size_t size, game::Grid& gri
         const int stars = game::readLevel(static_cast<const std::uint8_t*>(s->pixels), grid, x, y);
         SDL_UnlockSurface(s);
         if (stars < 0 || stars > 1024 || x < 0 || y < 0 || x > 465 || y > 465) __builtin_trap();
-    } catch (const std::runtime_error&) {
+    } catch (const std::runtime_error& e) {
+        namesFile(e, "data/map1.bmp");
         ok = false;  // refusals are the expected answer to most inputs
     }
     SDL_FreeSurface(s);
@@ -50,11 +56,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const game::Grid strict = game::parseLevelBitmap(bytes, "map1.bmp");
         // A pack's level is the one the game's own way would read from the same file.
         if (!loaded || strict != grid) __builtin_trap();
-    } catch (const std::runtime_error&) {
+    } catch (const std::runtime_error& e) {
+        namesFile(e, "map1.bmp");
     }
     try {
         game::parseLevelText(bytes, "level.txt");
-    } catch (const std::runtime_error&) {
+    } catch (const std::runtime_error& e) {
+        namesFile(e, "level.txt");
     }
     return 0;
 }
