@@ -13,7 +13,6 @@ Cases: draw, screenshots (on an X server: --screen starts an Xvfb), bad (anywher
 import argparse
 import json
 import os
-import re
 import shutil
 import subprocess
 import sys
@@ -23,7 +22,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, '..', 'support'))
 sys.path.insert(0, os.path.join(HERE, '..', 'e2e'))
-from checks import Failure, cases, check, run_case  # noqa: E402
+from checks import Failure, cases, check, cleanup, run_case, window_of, xdo  # noqa: E402
 from bmp import bmp8, bmp24, level_bmp  # noqa: E402
 
 ARGS = None
@@ -37,18 +36,6 @@ def workdir():
         os.symlink(os.path.join(ARGS.build, d), os.path.join(work, d))
     os.mkdir(os.path.join(work, 'config'))
     return work
-
-
-def cleanup(work):
-    if not os.environ.get('STARHOP_KEEP_TESTDIR'):
-        shutil.rmtree(work, ignore_errors=True)
-
-
-def xdo(*args):
-    p = subprocess.run(['xdotool'] + [str(a) for a in args], capture_output=True, text=True,
-                       timeout=30)
-    check(p.returncode == 0, 'xdotool %s: %s' % (' '.join(map(str, args)), p.stderr))
-    return p.stdout
 
 
 def env_for(work, extra=None):
@@ -67,19 +54,8 @@ class Editor:
         self.proc = subprocess.Popen([ARGS.edit, '--scale', '1'] + args, cwd=work,
                                      env=env_for(work), stdin=subprocess.DEVNULL,
                                      stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-        self.win = None
-        for _ in range(300):
-            out = subprocess.run(['xdotool', 'search', '--onlyvisible', '--pid',
-                                  str(self.proc.pid)], capture_output=True, text=True).stdout
-            if out.strip():
-                self.win = out.split()[0]
-                break
-            if self.proc.poll() is not None:
-                raise Failure('the editor ended before its window appeared: %s' %
-                              self.proc.stderr.read())
-            time.sleep(0.1)
-        check(self.win, 'no window appeared')
-        xdo('windowfocus', '--sync', self.win)
+        self.win = window_of(self.proc, 300, lambda: 'the editor ended before its window '
+                             'appeared: %s' % self.proc.stderr.read())
         self.wait_log('edit: ', 'the first message')
         time.sleep(0.5)
 

@@ -17,7 +17,6 @@ import hashlib
 import json
 import os
 import random
-import shutil
 import subprocess
 import sys
 import tempfile

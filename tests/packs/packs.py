@@ -21,7 +21,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
 sys.path.insert(0, os.path.join(ROOT, 'tests', 'support'))
 sys.path.insert(0, os.path.join(ROOT, 'tests', 'e2e'))
-from checks import Failure, cases, check, run_case  # noqa: E402
+from checks import cases, check, run_case  # noqa: E402
 from bmp import bmp24, bmp8, level_bmp  # noqa: E402
 
 ARGS = None

@@ -8,7 +8,6 @@ Cases: scale, keys (on an X server: --screen starts an Xvfb of that size), optio
 """
 import argparse
 import os
-import shutil
 import subprocess
 import sys
 import tempfile
@@ -17,7 +16,7 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'e2e'))
 from bmp import read_bmp24  # noqa: E402
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support'))
-from checks import Failure, cases, check, run_case  # noqa: E402
+from checks import Failure, cases, check, cleanup, run_case, window_of, xdo  # noqa: E402
 
 ARGS = None
 BYTES_PER_SECOND = 22050 * 2 * 2  # the game's mixer: 22050 Hz, 16 bits, stereo
@@ -28,18 +27,6 @@ def workdir():
     work = tempfile.mkdtemp(prefix='starhop-players-')
     os.symlink(ARGS.data, os.path.join(work, 'data'))
     return work
-
-
-def cleanup(work):
-    if not os.environ.get('STARHOP_KEEP_TESTDIR'):
-        shutil.rmtree(work, ignore_errors=True)
-
-
-def xdo(*args):
-    p = subprocess.run(['xdotool'] + [str(a) for a in args], capture_output=True, text=True,
-                       timeout=30)
-    check(p.returncode == 0, 'xdotool %s: %s' % (' '.join(map(str, args)), p.stderr))
-    return p.stdout
 
 
 def game_env(extra=None):
@@ -57,21 +44,7 @@ class Game:
         self.proc = subprocess.Popen([ARGS.game] + args, cwd=work, env=game_env(env),
                                      stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                      stderr=subprocess.DEVNULL)
-        self.win = None
-        for _ in range(200):
-            out = subprocess.run(['xdotool', 'search', '--onlyvisible', '--pid',
-                                  str(self.proc.pid)], capture_output=True, text=True).stdout
-            if out.strip():
-                self.win = out.split()[0]
-                break
-            if self.proc.poll() is not None:
-                with open(os.path.join(work, 'stderr.txt'), errors='replace') as f:
-                    err = f.read()[-300:]
-                raise Failure('the game ended before its window appeared: %s %s' %
-                              (self.log()[-200:], err))
-            time.sleep(0.1)
-        check(self.win, 'no window appeared')
-        xdo('windowfocus', '--sync', self.win)
+        self.win = window_of(self.proc, 200, self.ended)
         # Keys sent while the game still loads would be pressed and released before its
         # first pass: wait for the title, mostly white, to be drawn.
         deadline = time.time() + 30
@@ -133,6 +106,11 @@ class Game:
                 pass  # the press fell between two passes: Escape again is still a quit
         self.proc.kill()
         raise Failure('the game did not quit on Escape')
+
+    def ended(self):
+        with open(os.path.join(self.work, 'stderr.txt'), errors='replace') as f:
+            err = f.read()[-300:]
+        return 'the game ended before its window appeared: %s %s' % (self.log()[-200:], err)
 
     def log(self):
         with open(os.path.join(self.work, 'stdout.txt'), encoding='utf-8',

@@ -3,7 +3,9 @@ a script's own and the run of one case."""
 
 import os
 import select
+import shutil
 import subprocess
+import time
 
 
 class Failure(Exception):
@@ -59,3 +61,32 @@ def run_case(name, case, screen=None):
             xvfb.wait()
     print('ok %s' % name)
     return 0
+
+
+def cleanup(work):
+    """Removes a case's folder, unless STARHOP_KEEP_TESTDIR asks to keep it for a look."""
+    if not os.environ.get('STARHOP_KEEP_TESTDIR'):
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def xdo(*args):
+    p = subprocess.run(['xdotool'] + [str(a) for a in args], capture_output=True, text=True,
+                       timeout=30)
+    check(p.returncode == 0, 'xdotool %s: %s' % (' '.join(map(str, args)), p.stderr))
+    return p.stdout
+
+
+def window_of(proc, tries, ended):
+    """The first visible window of a program just started, given the focus; `ended()` says why
+    when the program ends before its window appears."""
+    for _ in range(tries):
+        out = subprocess.run(['xdotool', 'search', '--onlyvisible', '--pid', str(proc.pid)],
+                             capture_output=True, text=True).stdout
+        if out.strip():
+            win = out.split()[0]
+            xdo('windowfocus', '--sync', win)
+            return win
+        if proc.poll() is not None:
+            raise Failure(ended())
+        time.sleep(0.1)
+    raise Failure('no window appeared')
